@@ -1,0 +1,21 @@
+// What Linux lacks of the desktop the program was first written for: the message
+// box, the backslash asset paths, and the choice of SDL's video path.
+#pragma once
+
+#include <string>
+
+// Reports a message the way a modal message box would, without blocking: the
+// caption and the text go to standard error, so unattended runs can be tested.
+void showMessageBox(const char* caption, const char* text);
+
+// Asset paths are written with a backslash ("data\robot.ase"); this turns them
+// into paths the local file system understands.
+std::string platformPath(const char* path);
+
+// Asks sdl12-compat to hand OpenGL programs the window's own framebuffer
+// instead of a scaling one, unless the user chose otherwise. Call before SDL_Init.
+void preferDirectGLPath();
+
+// True when SDL fell back to its invisible offscreen driver although the user
+// did not ask for it through SDL_VIDEODRIVER: no window could ever be seen.
+bool videoDriverIsUnseen();

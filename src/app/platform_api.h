@@ -1,0 +1,19 @@
+// The one place the library includes SDL, GL and GLU. These are the entry points
+// the library calls; the program links the real libraries, and tests/fakes
+// supplies every one of them so that the unit tests run without a display:
+//   SDL: SDL_Init, SDL_Quit, SDL_VideoDriverName, SDL_SetVideoMode,
+//        SDL_GL_SetAttribute, SDL_WM_SetCaption, SDL_PollEvent, SDL_GetKeyState,
+//        SDL_GetMouseState, SDL_GL_SwapBuffers, SDL_GetTicks
+//   GL:  glLineWidth, glViewport, glMatrixMode, glLoadIdentity, glFrustum,
+//        glClearColor, glClearDepth, glDepthFunc, glEnable, glDisable,
+//        glShadeModel, glLightfv, glClear, glGenTextures, glPixelStorei,
+//        glBindTexture, glTexParameteri, glNewList, glEndList, glCallList,
+//        glMaterialfv, glMaterialf, glHint, glBegin, glEnd, glNormal3f,
+//        glTexCoord2f, glColor3ub, glColor3f, glVertex3f, glPushMatrix,
+//        glPopMatrix, glTranslatef, glRotatef, glScalef
+//   GLU: gluBuild2DMipmaps, gluLookAt
+#pragma once
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <GL/glu.h>

@@ -1,0 +1,27 @@
+// letterbot-assets: for people who make their own assets, reads bitmaps and
+// models with the program's own readers and says what it found.
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+static int usage() {
+    std::fputs("usage: letterbot-assets bitmap FILE [--ppm OUT]\n"
+               "       letterbot-assets model FILE\n"
+               "       letterbot-assets check [DIR]\n",
+               stderr);
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return usage();
+    const char* command = argv[1];
+    if (std::strcmp(command, "bitmap") == 0)
+        return bitmapCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "model") == 0)
+        return modelCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "check") == 0)
+        return checkCommand(argc - 2, argv + 2);
+    return usage();
+}
