@@ -2,6 +2,8 @@
 // in order, with its numeric arguments (arrays passed by pointer are copied).
 #pragma once
 
+#include <GL/gl.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The application shell in a real X server: exit statuses, the error log, the
+# window size, and a close request that must not end the program.
+set -u
+. "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
+
+work=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
+cd "$work"
+
+# No display at all: SDL would fall back to an invisible window.
+printf 'old message' >error.txt
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$LETTERBOT" >out.txt 2>err.txt || status=$?
+check "no display: exit status" "$status" 2
+check "no display: console" "$(cat out.txt)" "SDL_Init(SDL_INIT_VIDEO) == -1"
+check "no display: console line end" "$(tail -c 1 out.txt | od -An -c | tr -d ' ')" '\n'
+check "no display: error.txt" "$(cat error.txt)" "SDL_Init(SDL_INIT_VIDEO) == -1"
+check "no display: error.txt size" "$(stat -c %s error.txt)" 30
+
+# A video driver without OpenGL.
+status=0
+SDL_VIDEODRIVER=dummy timeout 30 "$LETTERBOT" >out.txt 2>err.txt || status=$?
+check "dummy driver: exit status" "$status" 2
+check "dummy driver: console" "$(cat out.txt)" "SDL_SetVideoMode == NULL"
+check "dummy driver: error.txt" "$(cat error.txt)" "SDL_SetVideoMode == NULL"
+check "dummy driver: error.txt size" "$(stat -c %s error.txt)" 24
+
+start_xvfb || exit 1
+
+# error.txt cannot be created (as root a read-only folder would not stop us).
+mkdir -p unwritable/error.txt
+ln -s "$LETTERBOT_SOURCE_DIR/data" unwritable/data
+status=0
+(cd unwritable && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout 30 "$LETTERBOT" >../out.txt 2>../err.txt) || status=$?
+check "unwritable log: exit status" "$status" 1
+check "unwritable log: console" "$(cat out.txt)" ""
+check "unwritable log: no window" "$(xdotool search --name '^letterbot$' 2>/dev/null | wc -l)" 0
+
+# A normal run: the window, a close request, then Escape.
+printf 'old message' >error.txt
+start_letterbot "$LETTERBOT" out.txt err.txt 120
+if wait_for_window; then
+  check "window size" "$(xdotool getwindowgeometry "$WINDOW_ID" | sed -n 's/.*Geometry: //p')" "1024x768"
+  "$SEND_CLOSE_REQUEST" "$WINDOW_ID" || fail "could not send the close request"
+  sleep 2
+  kill -0 "$LETTERBOT_PID" 2>/dev/null && echo "ok: a close request leaves it running" \
+    || fail "the close request ended the program"
+  check "error.txt is emptied at start" "$(stat -c %s error.txt)" 0
+  press_key Escape
+  check "Escape: exit status" "$(wait_letterbot)" 200
+  check "Escape: error.txt stays empty" "$(stat -c %s error.txt)" 0
+else
+  fail "the window did not appear; stderr: $(head -c 2000 err.txt)"
+fi
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
