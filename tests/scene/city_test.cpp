@@ -138,8 +138,9 @@ TEST(CityTest, FacesMapTheImageOverHalfSizesAndNoEmissionIsSent) {
     EXPECT_EQ(fakegl::count("glEnd"), 2u);
     EXPECT_EQ(fakegl::count("glVertex3f"), 16u);
     for (const GlCall& call : fakegl::calls) {
-        if (call.name == "glMaterialfv" || call.name == "glMaterialf")
+        if (call.name == "glMaterialfv" || call.name == "glMaterialf") {
             EXPECT_NE(call.args[1], GL_EMISSION);
+        }
     }
     const auto texCoords = fakegl::named("glTexCoord2f");
     ASSERT_EQ(texCoords.size(), 16u);
