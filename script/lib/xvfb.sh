@@ -65,7 +65,8 @@ screenshot() { import -window "$WINDOW_ID" "$1"; }
 
 # Holds a key long enough for several input snapshots to see it.
 press_key() {
-  xdotool keydown --window "$WINDOW_ID" "$1"
+  # The program may end on the key (Escape): then the release finds no window.
+  xdotool keydown --window "$WINDOW_ID" "$1" 2>/dev/null
   sleep "${2:-0.3}"
-  xdotool keyup --window "$WINDOW_ID" "$1"
+  xdotool keyup --window "$WINDOW_ID" "$1" 2>/dev/null || true
 }
