@@ -378,9 +378,8 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     // A header that claims more pixel bytes than the file holds is damaged.
     if (imageSize > available)
         return BITMAP_CONVERSION_ERROR;
-    // The last row may lack its padding; every pixel must be there.
     const bool runLength = compression == COMPRESSION_RLE8 || compression == COMPRESSION_RLE4;
-    if (!runLength && pixelBytes - stride + (rowBits + 7) / 8 > available)
+    if (!runLength && pixelBytes > available)
         return BITMAP_CONVERSION_ERROR;
 
     layout->width = int32_t(width);
