@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -444,25 +445,25 @@ const char* bitmapFailureMessage(BitmapFailure failure) {
     return "Image file conversion error.";
 }
 
-// The whole file in one malloc block, or null (also for an empty file, which
-// holds no bitmap to read).
+// The whole file in one malloc block, or null: also for an empty file (it holds
+// no bitmap) and for anything that is not a regular file, such as a directory,
+// whose reported length means nothing.
 static uint8_t* readWholeFile(const char* path, size_t* size) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file)
         return nullptr;
     uint8_t* data = nullptr;
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
-    if (length > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-        data = static_cast<uint8_t*>(std::malloc(size_t(length)));
-        if (data && std::fread(data, 1, size_t(length), file) != size_t(length)) {
+    struct stat status;
+    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
+        uintmax_t(status.st_size) <= SIZE_MAX) {
+        *size = size_t(status.st_size);
+        data = static_cast<uint8_t*>(std::malloc(*size));
+        if (data && std::fread(data, 1, *size, file) != *size) {
             std::free(data);
             data = nullptr;
         }
     }
     std::fclose(file);
-    *size = size_t(length);
     return data;
 }
 
