@@ -1,0 +1,15 @@
+// Writes a model in the ASCII scene export layout: tab-indented blocks, numbers
+// with four decimals, face lines with padded numbers and edge flags.
+#pragma once
+
+#include <string>
+
+#include "mesh.h"
+
+// The file text. Program axes are turned into the file's: a point (x, y, z)
+// is written as (x, -z, y), so the file's third axis is up.
+std::string aseText(const Model& model);
+
+// Four decimals, rounded half away from zero, never "-0.0000"; the same on
+// every platform because it uses integer arithmetic only after rounding.
+std::string fixed4(double value);
