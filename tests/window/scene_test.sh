@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The whole demonstration in a real X server: the first picture, the robot's
+# trace against the simulated run, the camera target under the arrow keys,
+# Escape, and a working directory without data.
+set -u
+. "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
+# pixel FILE X Y: prints "r g b" of one pixel.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
+# Drops consecutive repeated lines: the path, without the passes that waited.
+fold_trace() { uniq "$1"; }
+
+work=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+cd "$work"
+start_xvfb || exit 1
+
+# Without data/ the first texture is missing: status 3 and the message.
+mkdir nodata
+status=0
+(cd nodata && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
+check "no data: exit status" "$status" 3
+grep -q "Couldn't find a texture!" nodata/err.txt && echo "ok: no data: message on standard error" \
+  || fail "no data: message missing from standard error: $(head -c 500 nodata/err.txt)"
+check "no data: error.txt" "$(cat nodata/error.txt)" "Couldn't find a texture!"
+grep -q "robot.ase" nodata/err.txt && echo "ok: no data: the missing model is reported first" \
+  || fail "no data: the missing robot model was not reported"
+
+# The simulated run, folded, up to the start of the patrol.
+LETTERBOT_SIMULATED_TRACE_OUT="$work/simulated.txt" \
+  "$LETTERBOT_TOOLS/tests/robot_test" --gtest_filter='*WholeDemonstration*' >/dev/null 2>&1
+[ -s simulated.txt ] || fail "the simulated trace was not written"
+simulated_lines=$(wc -l <simulated.txt)
+
+ln -s "$LETTERBOT_SOURCE_DIR/data" data
+started=$(date +%s.%N)
+start_letterbot "$LETTERBOT" trace.txt err.txt 200
+wait_for_window || { fail "the window did not appear: $(head -c 2000 err.txt)"; echo "$failures failed"; exit 1; }
+sleep 2
+screenshot first.png
+check "top left is the black sky" "$(pixel first.png 5 5)" "0 0 0"
+read -r r g b <<<"$(pixel first.png 100 500)"
+if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then echo "ok: the ground below is green"; \
+  else fail "the ground below is not green: $r $g $b"; fi
+colours=$(convert first.png -format %k info:)
+[ "$colours" -gt 50 ] && echo "ok: the picture is not blank ($colours colours)" \
+  || fail "the picture looks blank ($colours colours)"
+
+# Wait (at most 90 s from the start) for the patrol, then compare the paths.
+deadline=$(( $(date +%s) + 90 ))
+while [ "$(date +%s)" -lt "$deadline" ]; do
+  [ "$(uniq trace.txt | wc -l)" -gt "$simulated_lines" ] && break
+  sleep 1
+done
+fold_trace trace.txt | head -n "$simulated_lines" >real.txt
+if cmp -s real.txt simulated.txt; then
+  echo "ok: the real robot followed the simulated path to the patrol"
+else
+  fail "the real path differs from the simulated one: $(diff real.txt simulated.txt | head -n 6 | tr '\n' ' ')"
+fi
+passes=$(wc -l <trace.txt)
+echo "passes per second: $(awk -v n="$passes" -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.0f", n / (b - a) }')"
+
+screenshot before.png
+press_key Left 1
+screenshot after.png
+if [ "$(convert before.png rgb:- | md5sum)" != "$(convert after.png rgb:- | md5sum)" ]; then
+  echo "ok: moving the camera target changes the view"
+else
+  fail "the view did not change with the arrow keys"
+fi
+
+press_key Escape
+check "Escape: exit status" "$(wait_letterbot)" 200
+echo "$failures failed"
+[ "$failures" -eq 0 ]
