@@ -43,6 +43,11 @@ static bool writePpm(const ImageRGB& image, const char* path) {
     return std::fclose(file) == 0 && written;
 }
 
+static int usage() {
+    std::fputs("usage: letterbot-assets bitmap FILE [--ppm OUT]\n", stderr);
+    return 2;
+}
+
 int bitmapCommand(int argc, char** argv) {
     const char* input = nullptr;
     const char* ppm = nullptr;
@@ -52,12 +57,10 @@ int bitmapCommand(int argc, char** argv) {
         else if (!input && argv[i][0] != '-')
             input = argv[i];
         else
-            input = nullptr, argc = 0;
+            return usage();
     }
-    if (!input) {
-        std::fputs("usage: letterbot-assets bitmap FILE [--ppm OUT]\n", stderr);
-        return 2;
-    }
+    if (!input)
+        return usage();
 
     BitmapLoad load;
     loadBitmapFile(input, &load); // a failure has been reported on stderr
