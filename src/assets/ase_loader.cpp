@@ -15,8 +15,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 AseLoader aseLoader;
 
@@ -132,41 +139,25 @@ static uint8_t colorByte(float component) {
     return uint8_t(std::lround(scaled));
 }
 
-// A material block runs from its "*MATERIAL" token to the next one.
-static void readMaterial(TextCursor c, tMaterialInfo* material) {
-    Keyword keyword;
-    while (nextKeyword(c, &keyword)) {
-        switch (keyword) {
-        case KEY_MATERIAL:
-            return;
-        case KEY_MATERIAL_DIFFUSE:
-            skipSpace(c);
-            if (scanFloat(c, &material->diffuseColor[0]) &&
-                scanFloat(c, &material->diffuseColor[1]))
-                scanFloat(c, &material->diffuseColor[2]);
-            break;
-        case KEY_BITMAP:
-            readQuoted(c, material->textureFile);
-            break;
-        case KEY_MATERIAL_NAME:
-            readQuoted(c, material->name);
-            break;
-        case KEY_U_TILING:
-            material->uTiling = scanFloatOrZero(c);
-            break;
-        case KEY_V_TILING:
-            material->vTiling = scanFloatOrZero(c);
-            break;
-        default:
-            discardLine(c);
-            break;
-        }
-    }
-}
-
-// The six scans of an object.
-enum ObjectScan { SCAN_COUNTS, SCAN_MATERIAL_REF, SCAN_VERTEX, SCAN_TVERT, SCAN_FACE, SCAN_TFACE };
+// The scans of the main walk: the one that finds where objects begin, one per
+// material block, and six per object (its counts and one per kind of data line).
+enum ScanKind : uint8_t {
+    SCAN_COUNTS,
+    SCAN_MATERIAL_REF,
+    SCAN_VERTEX,
+    SCAN_TVERT,
+    SCAN_FACE,
+    SCAN_TFACE,
+    SCAN_OBJECT_STARTS,
+    SCAN_MATERIAL,
+};
 static const int OBJECT_SCANS = 6;
+
+struct Scan {
+    const char* position; // at the next token (white space skipped)
+    ScanKind kind;
+    uint32_t target; // the material or object it fills
+};
 
 static bool isDataKeyword(Keyword k) {
     return k == KEY_MATERIAL_REF || k == KEY_VERTEX || k == KEY_TVERT || k == KEY_FACE ||
@@ -282,64 +273,110 @@ static bool act(int scan, Keyword keyword, TextCursor& c, ObjectLines& lines) {
     }
 }
 
-// Runs the six scans of the object whose "*GEOMOBJECT" token ends at `start`.
-// Each scan stops at the next "*GEOMOBJECT" it meets or at the end of the text.
-// The scan furthest behind moves first; scans on the same token share it.
-static void scanObject(const char* start, const char* end, ObjectLines& lines) {
-    const char* position[OBJECT_SCANS];
-    bool running[OBJECT_SCANS];
-    for (int s = 0; s < OBJECT_SCANS; ++s) {
-        TextCursor c = {start, end};
-        skipSpace(c);
-        position[s] = c.position;
-        running[s] = true;
+// A material block runs from its "*MATERIAL" token to the next one; the last
+// one to the end of the file. Returns false when the scan ends.
+static bool actOnMaterial(Keyword keyword, TextCursor& c, tMaterialInfo* material, bool* passOver) {
+    *passOver = false;
+    switch (keyword) {
+    case KEY_MATERIAL:
+        return false;
+    case KEY_MATERIAL_DIFFUSE:
+        if (scanFloat(c, &material->diffuseColor[0]) && scanFloat(c, &material->diffuseColor[1]))
+            scanFloat(c, &material->diffuseColor[2]);
+        return true;
+    case KEY_BITMAP:
+        readQuoted(c, material->textureFile);
+        return true;
+    case KEY_MATERIAL_NAME:
+        readQuoted(c, material->name);
+        return true;
+    case KEY_U_TILING:
+        material->uTiling = scanFloatOrZero(c);
+        return true;
+    case KEY_V_TILING:
+        material->vTiling = scanFloatOrZero(c);
+        return true;
+    default:
+        *passOver = true;
+        return true;
     }
-    for (;;) {
-        const char* here = nullptr;
-        for (int s = 0; s < OBJECT_SCANS; ++s)
-            if (running[s] && (!here || position[s] < here))
-                here = position[s];
-        if (!here)
-            return;
+}
+
+// Runs every scan of the walk side by side. The scan furthest behind moves
+// first, and scans that stand on the same token read it once and share the
+// rest of its line when they pass over it. A scan ends at the end of the text,
+// at its stop token, or (a material reference) after its one action. The
+// object-starts scan adds the six scans of each object it finds.
+static void walk(const char* end, std::vector<Scan>& scans, std::vector<tMaterialInfo>& materials,
+                 std::vector<const char*>& objectStarts, std::vector<ObjectLines>& objects) {
+    for (Scan& scan : scans) {
+        TextCursor c = {scan.position, end};
+        skipSpace(c);
+        scan.position = c.position;
+    }
+    while (!scans.empty()) {
+        const char* here = scans[0].position;
+        for (const Scan& scan : scans)
+            if (scan.position < here)
+                here = scan.position;
         TextCursor token = {here, end};
         Keyword keyword;
-        if (!nextKeyword(token, &keyword)) {
-            for (int s = 0; s < OBJECT_SCANS; ++s)
-                if (position[s] == here)
-                    running[s] = false;
-            continue;
-        }
-        // The rest of the line passed over from behind this token, found once.
+        const bool haveToken = nextKeyword(token, &keyword);
         const char* discarded = nullptr;
-        for (int s = 0; s < OBJECT_SCANS; ++s) {
-            if (!running[s] || position[s] != here)
-                continue;
-            TextCursor c = token;
-            if (keyword == KEY_GEOMOBJECT) {
-                running[s] = false;
+        for (size_t i = 0; i < scans.size();) {
+            if (scans[i].position != here) {
+                ++i;
                 continue;
             }
-            const bool acts = s == SCAN_COUNTS
-                                  ? (keyword == KEY_NUMVERTEX || keyword == KEY_NUMFACES ||
-                                     keyword == KEY_NUMTVERTEX)
-                                  : keyword == SCAN_KEYWORD[s];
-            if (acts) {
-                if (!act(s, keyword, c, lines)) {
-                    running[s] = false;
-                    continue;
+            const ScanKind kind = scans[i].kind;
+            const uint32_t target = scans[i].target;
+            TextCursor c = token;
+            bool running = haveToken;
+            bool passOver = false;
+            if (!running) {
+            } else if (kind == SCAN_OBJECT_STARTS) {
+                if (keyword == KEY_GEOMOBJECT) {
+                    TextCursor start = token;
+                    skipSpace(start);
+                    objectStarts.push_back(token.position);
+                    objects.emplace_back();
+                    objects.back().clear();
+                    for (int k = 0; k < OBJECT_SCANS; ++k)
+                        scans.push_back(
+                            Scan{start.position, ScanKind(k), uint32_t(objectStarts.size() - 1)});
+                } else {
+                    passOver = true;
                 }
-            } else if (s != SCAN_COUNTS && isDataKeyword(keyword)) {
+            } else if (kind == SCAN_MATERIAL) {
+                running = actOnMaterial(keyword, c, &materials[target], &passOver);
+            } else if (keyword == KEY_GEOMOBJECT) {
+                running = false;
+            } else if (kind == SCAN_COUNTS ? (keyword == KEY_NUMVERTEX || keyword == KEY_NUMFACES ||
+                                              keyword == KEY_NUMTVERTEX)
+                                           : keyword == SCAN_KEYWORD[kind]) {
+                running = act(kind, keyword, c, objects[target]);
+            } else if (kind != SCAN_COUNTS && isDataKeyword(keyword)) {
                 // A keyword of another scan: its numbers come up as tokens.
             } else {
+                passOver = true;
+            }
+            if (!running) {
+                scans[i] = scans.back();
+                scans.pop_back();
+                continue;
+            }
+            if (passOver) {
                 if (!discarded) {
                     discardLine(c);
                     skipSpace(c);
                     discarded = c.position;
                 }
                 c.position = discarded;
+            } else {
+                skipSpace(c);
             }
-            skipSpace(c);
-            position[s] = c.position;
+            scans[i].position = c.position;
+            ++i;
         }
     }
 }
@@ -485,20 +522,6 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     *model = tModel();
     const char* const end = text + size;
 
-    // Where each object begins: right behind its "*GEOMOBJECT" token as a scan
-    // that passes over the rest of every other token's line meets it.
-    std::vector<const char*> objectStarts;
-    {
-        TextCursor c = {text, end};
-        Keyword keyword;
-        while (nextKeyword(c, &keyword)) {
-            if (keyword == KEY_GEOMOBJECT)
-                objectStarts.push_back(c.position);
-            else
-                discardLine(c);
-        }
-    }
-
     int32_t materialCount = 0;
     {
         TextCursor c = {text, end};
@@ -514,40 +537,42 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
         size_t materialBudget = size / 10;
         materialCount = acceptCount(materialCount, materialBudget);
     }
+    model->materialCount = materialCount;
+    model->materials.resize(size_t(materialCount));
+    for (tMaterialInfo& material : model->materials)
+        std::memset(&material, 0, sizeof material);
 
-    std::vector<const char*> materialStarts;
+    // Each material block begins right behind the n-th "*MATERIAL" token that a
+    // scan passing over the rest of every other token's line meets.
+    std::vector<Scan> scans;
     {
         TextCursor c = {text, end};
         Keyword keyword;
-        while (materialStarts.size() < size_t(materialCount) && nextKeyword(c, &keyword)) {
+        while (scans.size() < size_t(materialCount) && nextKeyword(c, &keyword)) {
             if (keyword == KEY_MATERIAL)
-                materialStarts.push_back(c.position);
+                scans.push_back(Scan{c.position, SCAN_MATERIAL, uint32_t(scans.size())});
             else
                 discardLine(c);
         }
     }
+    // Objects begin right behind each "*GEOMOBJECT" token that such a scan meets.
+    scans.push_back(Scan{text, SCAN_OBJECT_STARTS, 0});
+    std::vector<const char*> objectStarts;
+    std::vector<ObjectLines> objectLines;
+    walk(end, scans, model->materials, objectStarts, objectLines);
 
-    model->materialCount = materialCount;
-    model->materials.resize(size_t(materialCount));
-    for (int32_t i = 0; i < materialCount; ++i) {
-        tMaterialInfo& material = model->materials[size_t(i)];
-        std::memset(&material, 0, sizeof material);
-        if (size_t(i) < materialStarts.size())
-            readMaterial(TextCursor{materialStarts[size_t(i)], end}, &material);
+    for (tMaterialInfo& material : model->materials)
         for (int k = 0; k < 3; ++k)
             material.color[k] = colorByte(material.diffuseColor[k]);
-    }
 
     CountBudget budget = {size / (std::strlen("*MESH_VERTEX") + 1),
                           size / (std::strlen("*MESH_FACE") + 1),
                           size / (std::strlen("*MESH_TVERT") + 1)};
     model->objectCount = int32_t(objectStarts.size());
     model->objects.resize(objectStarts.size());
-    ObjectLines lines;
     for (size_t i = 0; i < objectStarts.size(); ++i) {
-        lines.clear();
-        scanObject(objectStarts[i], end, lines);
-        buildObject(lines, model->materials, budget, &model->objects[i]);
+        buildObject(objectLines[i], model->materials, budget, &model->objects[i]);
+        objectLines[i] = ObjectLines();
         computeVertexNormals(&model->objects[i]);
     }
 
@@ -557,25 +582,66 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     return true;
 }
 
-static bool readWholeFile(const char* path, std::vector<char>* contents) {
-    std::FILE* file = std::fopen(platformPath(path).c_str(), "rb");
-    if (!file)
+// Reads the whole file: a regular file in one piece of its own size, anything
+// else (a pipe) in chunks.
+static bool readWholeFile(int fd, const struct stat& status, std::unique_ptr<char[]>* contents,
+                          size_t* size) {
+    size_t capacity = S_ISREG(status.st_mode) && status.st_size > 0 ? size_t(status.st_size) : 0;
+    contents->reset(new (std::nothrow) char[capacity + 1]);
+    if (!*contents)
         return false;
-    char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        contents->insert(contents->end(), chunk, chunk + got);
-    std::fclose(file);
+    size_t filled = 0;
+    for (;;) {
+        if (filled == capacity) {
+            const size_t larger = capacity < 65536 ? 65536 : capacity * 2;
+            std::unique_ptr<char[]> grown(new (std::nothrow) char[larger + 1]);
+            if (!grown)
+                return false;
+            std::memcpy(grown.get(), contents->get(), filled);
+            *contents = std::move(grown);
+            capacity = larger;
+        }
+        const ssize_t got = read(fd, contents->get() + filled, capacity - filled);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        filled += size_t(got);
+    }
+    *size = filled;
     return true;
 }
 
 bool AseLoader::load(tModel* model, const char* path) {
     if (!model || !path)
         return false;
-    std::vector<char> contents;
-    if (!readWholeFile(path, &contents)) {
+    const int fd = open(platformPath(path).c_str(), O_RDONLY);
+    struct stat status;
+    if (fd < 0 || fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        if (fd >= 0)
+            close(fd);
         std::fprintf(stderr, "Unable to find or open the file: %s\n", path);
         return false;
     }
-    return loadFromMemory(model, contents.data(), contents.size());
+    // A regular file is mapped: copying a large model into fresh memory costs
+    // more than reading it.
+    if (S_ISREG(status.st_mode) && status.st_size > 0) {
+        const size_t size = size_t(status.st_size);
+        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (mapped != MAP_FAILED) {
+            close(fd);
+            const bool loaded = loadFromMemory(model, static_cast<const char*>(mapped), size);
+            munmap(mapped, size);
+            return loaded;
+        }
+    }
+    std::unique_ptr<char[]> contents;
+    size_t size = 0;
+    const bool read = readWholeFile(fd, status, &contents, &size);
+    close(fd);
+    if (!read) {
+        std::fprintf(stderr, "Unable to read the file: %s\n", path);
+        return false;
+    }
+    return loadFromMemory(model, contents.get(), size);
 }
