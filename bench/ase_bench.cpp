@@ -146,6 +146,9 @@ int main() {
 #else
     std::printf("assimp not found at build time: no comparison\n");
 #endif
-    if (!getenv("ASE_BENCH_KEEP")) std::remove(path); else std::printf("kept %s\n", path);
+    if (!getenv("ASE_BENCH_KEEP"))
+        std::remove(path);
+    else
+        std::printf("kept %s\n", path);
     return 0;
 }

@@ -21,8 +21,7 @@ void expectSameModel(const tModel& got, const tModel& expected) {
     ASSERT_EQ(got.materials.size(), expected.materials.size());
     for (size_t i = 0; i < got.materials.size(); ++i) {
         SCOPED_TRACE("material " + std::to_string(i));
-        EXPECT_EQ(std::memcmp(&got.materials[i], &expected.materials[i], sizeof(tMaterialInfo)),
-                  0);
+        EXPECT_EQ(std::memcmp(&got.materials[i], &expected.materials[i], sizeof(tMaterialInfo)), 0);
     }
     ASSERT_EQ(got.objectCount, expected.objectCount);
     ASSERT_EQ(got.objects.size(), expected.objects.size());

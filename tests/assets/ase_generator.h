@@ -138,14 +138,14 @@ struct AseGenerator {
         s += "\t\t}" + lineEnd() + "\t\t*MESH_FACE_LIST {" + lineEnd();
         for (int f = 0; f < faces; ++f) {
             char line[256];
-            std::snprintf(line, sizeof line,
-                          "\t\t\t*MESH_FACE%s%4s:%sA:%s%4s B:%s%4s C:%s%4s AB:    1 BC:    1 CA:    "
-                          "0\t *MESH_SMOOTHING 1 \t*MESH_MTLID 0",
-                          untidy && chance(20) ? "          " : " ", index(f, faces).c_str(),
-                          space().c_str(), space().c_str(),
-                          index(below(vertices), vertices).c_str(), space().c_str(),
-                          index(below(vertices), vertices).c_str(), space().c_str(),
-                          index(below(vertices), vertices).c_str());
+            std::snprintf(
+                line, sizeof line,
+                "\t\t\t*MESH_FACE%s%4s:%sA:%s%4s B:%s%4s C:%s%4s AB:    1 BC:    1 CA:    "
+                "0\t *MESH_SMOOTHING 1 \t*MESH_MTLID 0",
+                untidy && chance(20) ? "          " : " ", index(f, faces).c_str(), space().c_str(),
+                space().c_str(), index(below(vertices), vertices).c_str(), space().c_str(),
+                index(below(vertices), vertices).c_str(), space().c_str(),
+                index(below(vertices), vertices).c_str());
             s += line + lineEnd();
         }
         s += "\t\t}" + lineEnd();

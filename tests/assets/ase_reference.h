@@ -228,15 +228,15 @@ struct Reader {
                 } else if (is("*MESH_FACE")) {
                     std::fscanf(file, "%d:", &index);
                     tFace dummy;
-                    tFace& f = inside(index, object->faceCount) ? object->faces[size_t(index)]
-                                                                : dummy;
+                    tFace& f =
+                        inside(index, object->faceCount) ? object->faces[size_t(index)] : dummy;
                     std::fscanf(file, "\tA:\t%d B:\t%d C:\t%d", &f.vertexIndex[0],
                                 &f.vertexIndex[1], &f.vertexIndex[2]);
                 } else {
                     std::fscanf(file, "%d:", &index);
                     tFace dummy;
-                    tFace& f = inside(index, object->faceCount) ? object->faces[size_t(index)]
-                                                                : dummy;
+                    tFace& f =
+                        inside(index, object->faceCount) ? object->faces[size_t(index)] : dummy;
                     std::fscanf(file, "%d %d %d", &f.texCoordIndex[0], &f.texCoordIndex[1],
                                 &f.texCoordIndex[2]);
                 }
