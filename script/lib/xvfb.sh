@@ -49,10 +49,10 @@ wait_letterbot() {
   echo "$status"
 }
 
-# Waits (at most 30 s) until the program's window is mapped; sets WINDOW_ID.
+# Waits (at most 60 s) until the program's window is mapped; sets WINDOW_ID.
 wait_for_window() {
   local i
-  for i in $(seq 300); do
+  for i in $(seq 600); do
     WINDOW_ID=$(xdotool search --onlyvisible --name '^letterbot$' 2>/dev/null | head -n 1)
     [ -n "$WINDOW_ID" ] && return 0
     sleep 0.1
