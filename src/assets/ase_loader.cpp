@@ -9,21 +9,16 @@
 #include "assets/ase_loader.h"
 
 #include "app/platform.h"
+#include "assets/file_bytes.h"
 #include "assets/text_scan.h"
 #include "assets/texture.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 AseLoader aseLoader;
 
@@ -582,66 +577,22 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     return true;
 }
 
-// Reads the whole file: a regular file in one piece of its own size, anything
-// else (a pipe) in chunks.
-static bool readWholeFile(int fd, const struct stat& status, std::unique_ptr<char[]>* contents,
-                          size_t* size) {
-    size_t capacity = S_ISREG(status.st_mode) && status.st_size > 0 ? size_t(status.st_size) : 0;
-    contents->reset(new (std::nothrow) char[capacity + 1]);
-    if (!*contents)
-        return false;
-    size_t filled = 0;
-    for (;;) {
-        if (filled == capacity) {
-            const size_t larger = capacity < 65536 ? 65536 : capacity * 2;
-            std::unique_ptr<char[]> grown(new (std::nothrow) char[larger + 1]);
-            if (!grown)
-                return false;
-            std::memcpy(grown.get(), contents->get(), filled);
-            *contents = std::move(grown);
-            capacity = larger;
-        }
-        const ssize_t got = read(fd, contents->get() + filled, capacity - filled);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        filled += size_t(got);
-    }
-    *size = filled;
-    return true;
-}
-
 bool AseLoader::load(tModel* model, const char* path) {
     if (!model || !path)
         return false;
-    const int fd = open(platformPath(path).c_str(), O_RDONLY);
-    struct stat status;
-    if (fd < 0 || fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        if (fd >= 0)
-            close(fd);
+    FileBytes file;
+    switch (readFileBytes(platformPath(path).c_str(), &file)) {
+    case FILE_BYTES_OK:
+        break;
+    case FILE_BYTES_UNOPENABLE:
         std::fprintf(stderr, "Unable to find or open the file: %s\n", path);
         return false;
-    }
-    // A regular file is mapped: copying a large model into fresh memory costs
-    // more than reading it.
-    if (S_ISREG(status.st_mode) && status.st_size > 0) {
-        const size_t size = size_t(status.st_size);
-        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (mapped != MAP_FAILED) {
-            close(fd);
-            const bool loaded = loadFromMemory(model, static_cast<const char*>(mapped), size);
-            munmap(mapped, size);
-            return loaded;
-        }
-    }
-    std::unique_ptr<char[]> contents;
-    size_t size = 0;
-    const bool read = readWholeFile(fd, status, &contents, &size);
-    close(fd);
-    if (!read) {
+    case FILE_BYTES_UNREADABLE:
         std::fprintf(stderr, "Unable to read the file: %s\n", path);
         return false;
     }
-    return loadFromMemory(model, contents.get(), size);
+    const bool loaded =
+        loadFromMemory(model, reinterpret_cast<const char*>(file.data), file.size);
+    releaseFileBytes(&file);
+    return loaded;
 }

@@ -4,14 +4,12 @@
 
 #include "app/platform.h"
 #include "assets/byte_cursor.h"
+#include "assets/file_bytes.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -477,68 +475,20 @@ const char* bitmapFailureMessage(BitmapFailure failure) {
     return "Image file conversion error.";
 }
 
-// A whole file in memory: mapped read-only where possible (the pages come
-// straight from the file cache, nothing is copied), otherwise read into a
-// malloc block.
-struct FileBytes {
-    uint8_t* data;
-    size_t size;
-    bool mapped;
-};
-
-// False for a missing or unreadable file, an empty one (it holds no bitmap) and
-// anything that is not a regular file, such as a directory.
-static bool readWholeFile(const char* path, FileBytes* file) {
-    *file = FileBytes{nullptr, 0, false};
-    const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0 ||
-        uintmax_t(status.st_size) > SIZE_MAX) {
-        close(descriptor);
-        return false;
-    }
-    file->size = size_t(status.st_size);
-    void* view = mmap(nullptr, file->size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
-    if (view != MAP_FAILED) {
-        file->data = static_cast<uint8_t*>(view);
-        file->mapped = true;
-    } else {
-        file->data = static_cast<uint8_t*>(std::malloc(file->size));
-        size_t done = 0;
-        while (file->data && done < file->size) {
-            const ssize_t got = read(descriptor, file->data + done, file->size - done);
-            if (got <= 0) {
-                std::free(file->data);
-                file->data = nullptr;
-            }
-            done += got > 0 ? size_t(got) : 0;
-        }
-    }
-    close(descriptor);
-    return file->data != nullptr;
-}
-
-static void releaseFile(FileBytes* file) {
-    if (file->mapped)
-        munmap(file->data, file->size);
-    else
-        std::free(file->data);
-}
-
 void loadBitmapFile(const char* path, BitmapLoad* load) {
     load->image = nullptr;
     load->facts = BitmapFacts{};
     load->report[0] = '\0';
+    // An empty file holds no bitmap: like a missing one, it cannot be opened as one.
     FileBytes file;
-    if (!readWholeFile(path, &file)) {
+    if (readFileBytes(path, &file) != FILE_BYTES_OK || file.size == 0) {
+        releaseFileBytes(&file);
         // snprintf cuts a long path at the end of the 256-byte buffer.
         std::snprintf(load->report, sizeof load->report, "Failed to open DIB file %s.\n", path);
     } else {
         BitmapFailure failure = BITMAP_OK;
         load->image = decodeBitmap(file.data, file.size, &failure, &load->facts);
-        releaseFile(&file);
+        releaseFileBytes(&file);
         if (!load->image)
             std::snprintf(load->report, sizeof load->report, "%s", bitmapFailureMessage(failure));
     }

@@ -1,0 +1,25 @@
+// The whole of an asset file, read-only, for the decoders to walk in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct FileBytes {
+    const uint8_t* data; // null when empty
+    size_t size;
+    bool mapped; // mapped read-only; otherwise a malloc block
+};
+
+enum FileBytesResult {
+    FILE_BYTES_OK,
+    FILE_BYTES_UNOPENABLE, // missing, not permitted, or a directory
+    FILE_BYTES_UNREADABLE, // opened, but reading failed or memory ran out
+};
+
+// A regular file is mapped (copying a large model into fresh memory costs more
+// than decoding it); anything else, such as a pipe, is read to its end. The
+// mapping is private and read-only: the program reads its assets once, at
+// start-up, and nothing else is expected to shorten them meanwhile.
+FileBytesResult readFileBytes(const char* path, FileBytes* file);
+
+void releaseFileBytes(FileBytes* file);
