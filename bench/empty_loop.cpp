@@ -14,6 +14,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "empty_loop: no OpenGL window\n");
         return 1;
     }
+    // What the context gives the drawing: the scene relies on both.
+    GLint depthBits = 0;
+    GLboolean doubleBuffered = GL_FALSE;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     SDL_Event event;
     const Uint32 start = SDL_GetTicks();
@@ -26,8 +31,10 @@ int main(int argc, char** argv) {
     }
     const double elapsed = (SDL_GetTicks() - start) / 1000.0;
     const char* scaling = std::getenv("SDL12COMPAT_OPENGL_SCALING");
-    std::printf("empty loop: %.0f passes per second (SDL12COMPAT_OPENGL_SCALING=%s)\n",
-                passes / elapsed, scaling ? scaling : "unset");
+    std::printf("empty loop: %.0f passes per second (SDL12COMPAT_OPENGL_SCALING=%s); "
+                "depth buffer %d bits, %s\n",
+                passes / elapsed, scaling ? scaling : "unset", depthBits,
+                doubleBuffered ? "double-buffered" : "single-buffered");
     SDL_Quit();
     return 0;
 }
