@@ -53,7 +53,7 @@ wait_letterbot() {
 wait_for_window() {
   local i
   for i in $(seq 600); do
-    WINDOW_ID=$(xdotool search --onlyvisible --name '^letterbot$' 2>/dev/null | head -n 1)
+    WINDOW_ID=$(xdotool search --onlyvisible --name '^letterbot$' 2>/dev/null | head -n 1 || true)
     [ -n "$WINDOW_ID" ] && return 0
     sleep 0.1
   done
