@@ -15,15 +15,15 @@ const int EXIT_MISSING_ASSET = 3;
 const int EXIT_ESCAPE = 200;
 
 class Application {
-public:
+  public:
     int32_t width;
     int32_t height;
     int32_t bpp;
     int32_t mouseX;
     int32_t mouseY;
     int32_t flags;
-    Uint8* keys;           // SDL's key-state array, indexed by key symbol; owned by SDL
-    uint8_t mouseButtons;  // SDL button mask: 1 left, 2 middle, 4 right
+    Uint8* keys;          // SDL's key-state array, indexed by key symbol; owned by SDL
+    uint8_t mouseButtons; // SDL button mask: 1 left, 2 middle, 4 right
 
     void init();
     void setVideo(int32_t width, int32_t height);

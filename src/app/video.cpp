@@ -62,6 +62,10 @@ void Application::updateInput() {
     mouseButtons = static_cast<uint8_t>(SDL_GetMouseState(&mouseX, &mouseY));
 }
 
-void Application::swapBuffers() { SDL_GL_SwapBuffers(); }
+void Application::swapBuffers() {
+    SDL_GL_SwapBuffers();
+}
 
-void Application::shutdown() { SDL_Quit(); }
+void Application::shutdown() {
+    SDL_Quit();
+}

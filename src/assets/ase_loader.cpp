@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-
 AseLoader aseLoader;
 
 AseLoader::AseLoader() : textureLoader(loadTexture) {}
@@ -591,8 +590,7 @@ bool AseLoader::load(tModel* model, const char* path) {
         std::fprintf(stderr, "Unable to read the file: %s\n", path);
         return false;
     }
-    const bool loaded =
-        loadFromMemory(model, reinterpret_cast<const char*>(file.data), file.size);
+    const bool loaded = loadFromMemory(model, reinterpret_cast<const char*>(file.data), file.size);
     releaseFileBytes(&file);
     return loaded;
 }

@@ -18,8 +18,8 @@ bool readToEnd(int descriptor, size_t capacity, FileBytes* file) {
     while (buffer) {
         if (filled == capacity) {
             const size_t larger = capacity < 65536 ? 65536 : capacity * 2;
-            uint8_t* grown = larger > capacity ? static_cast<uint8_t*>(std::realloc(buffer, larger))
-                                               : nullptr;
+            uint8_t* grown =
+                larger > capacity ? static_cast<uint8_t*>(std::realloc(buffer, larger)) : nullptr;
             if (!grown)
                 break;
             buffer = grown;
@@ -52,8 +52,8 @@ FileBytesResult readFileBytes(const char* path, FileBytes* file) {
         close(descriptor);
         return FILE_BYTES_UNOPENABLE;
     }
-    const bool regular = S_ISREG(status.st_mode) && status.st_size > 0 &&
-                         uintmax_t(status.st_size) <= SIZE_MAX;
+    const bool regular =
+        S_ISREG(status.st_mode) && status.st_size > 0 && uintmax_t(status.st_size) <= SIZE_MAX;
     if (regular) {
         const size_t size = size_t(status.st_size);
         void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);

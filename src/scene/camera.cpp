@@ -19,10 +19,16 @@ const double ORBIT_STEP = 0.1;      // radians (turn) and world units (zoom) per
 
 // The trigonometry of the camera is single precision: computed in double,
 // rounded to float.
-float floatCos(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
-float floatSin(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
+float floatCos(float angle) {
+    return static_cast<float>(std::cos(static_cast<double>(angle)));
+}
+float floatSin(float angle) {
+    return static_cast<float>(std::sin(static_cast<double>(angle)));
+}
 
-bool held(const Uint8* keys, int key) { return keys && keys[key]; }
+bool held(const Uint8* keys, int key) {
+    return keys && keys[key];
+}
 
 } // namespace
 

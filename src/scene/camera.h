@@ -9,9 +9,9 @@ class Application;
 
 struct Camera {
     tVector3 eye;
-    float orbitAngle;     // radians, not wrapped; 0 puts the eye on the +x side
-    float eyeHeight;      // above the target
-    float orbitDistance;  // horizontal distance from the target; unbounded
+    float orbitAngle;       // radians, not wrapped; 0 puts the eye on the +x side
+    float eyeHeight;        // above the target
+    float orbitDistance;    // horizontal distance from the target; unbounded
     uint32_t lastKeyTick;   // SDL ticks of the last key step
     uint32_t lastMouseTick; // SDL ticks of the last mouse step
 };

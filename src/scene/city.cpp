@@ -12,7 +12,9 @@ int CityRandom::next() {
     return static_cast<int>((state >> 16) & 0x7FFF);
 }
 
-float randomFraction() { return static_cast<float>((cityRandom.next() % 101) / 100.0); }
+float randomFraction() {
+    return static_cast<float>((cityRandom.next() % 101) / 100.0);
+}
 
 namespace {
 
@@ -25,8 +27,8 @@ struct BuildingFace {
 const BuildingFace ROOF = {{0, 1, 0}, {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}}};
 // There is no back wall: the district is only ever seen from the +z side.
 const BuildingFace WALLS[3] = {
-    {{0, 0, 1}, {{-1, 1, 1}, {1, 1, 1}, {1, -1, 1}, {-1, -1, 1}}},     // front
-    {{1, 0, 0}, {{1, 1, 1}, {1, 1, -1}, {1, -1, -1}, {1, -1, 1}}},     // right
+    {{0, 0, 1}, {{-1, 1, 1}, {1, 1, 1}, {1, -1, 1}, {-1, -1, 1}}},      // front
+    {{1, 0, 0}, {{1, 1, 1}, {1, 1, -1}, {1, -1, -1}, {1, -1, 1}}},      // right
     {{-1, 0, 0}, {{-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1}}}, // left
 };
 

@@ -7,10 +7,10 @@
 const int LETTER_BLOCK_COUNT = 11;
 
 class LetterBlock {
-public:
+  public:
     int32_t listId; // display list of the block's letter model (2 to 12)
     double x, y, z;
-    double angle;   // degrees about (0, -1, 0); kept in [0, 360)
+    double angle; // degrees about (0, -1, 0); kept in [0, 360)
     bool carried;
 
     // Does nothing: the table lives in zeroed static storage until the scene

@@ -57,8 +57,8 @@ void buildScene() {
 
     // Block k starts at (k, 0, 0.5 k), on a diagonal in block order.
     for (int k = 0; k < LETTER_BLOCK_COUNT; ++k)
-        letterBlocks[k] = LetterBlock(static_cast<float>(k), 0.0f, static_cast<float>(0.5 * k),
-                                      0.0f, k + 2);
+        letterBlocks[k] =
+            LetterBlock(static_cast<float>(k), 0.0f, static_cast<float>(0.5 * k), 0.0f, k + 2);
 
     // The district's list records texture names, so they must exist first.
     loadTexture("data\\textura_okna1.bmp", &windowTexture);

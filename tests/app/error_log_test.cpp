@@ -28,7 +28,7 @@ std::string readFile(const std::string& path) {
 // Each test runs the program's start-up steps in a death-test child whose
 // working directory is a fresh folder; the console goes to console.txt there.
 class FatalErrorTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/letterbot-errlog-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

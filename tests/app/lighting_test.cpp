@@ -14,7 +14,7 @@ const float SPECULAR[4] = {0.1f, 0.1f, 0.1f, 0.0f};
 const float POSITION[4] = {0.0f, 5.0f, 0.0f, 0.0f};
 
 class LightingTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         application.resetLights();
         fakegl::reset();

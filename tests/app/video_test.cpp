@@ -9,7 +9,7 @@
 namespace {
 
 class VideoTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakegl::reset();
         fakesdl::reset();

@@ -26,7 +26,9 @@ std::vector<GlCall> named(const std::string& name) {
     return result;
 }
 
-size_t count(const std::string& name) { return named(name).size(); }
+size_t count(const std::string& name) {
+    return named(name).size();
+}
 
 size_t find(const std::string& name, size_t from) {
     for (size_t i = from; i < calls.size(); ++i)
@@ -54,43 +56,110 @@ using fakegl::recordArray;
 
 extern "C" {
 
-void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
-void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
-void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); }
-void glLoadIdentity(void) { record("glLoadIdentity", {}); }
-void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) { record("glFrustum", {l, r, b, t, n, f}); }
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
-void glClearDepth(GLclampd depth) { record("glClearDepth", {depth}); }
-void glDepthFunc(GLenum func) { record("glDepthFunc", {double(func)}); }
-void glEnable(GLenum cap) { record("glEnable", {double(cap)}); }
-void glDisable(GLenum cap) { record("glDisable", {double(cap)}); }
-void glShadeModel(GLenum mode) { record("glShadeModel", {double(mode)}); }
-void glLightfv(GLenum light, GLenum pname, const GLfloat* params) { recordArray("glLightfv", {double(light), double(pname)}, params, 4); }
-void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
-void glPixelStorei(GLenum pname, GLint param) { record("glPixelStorei", {double(pname), double(param)}); }
-void glBindTexture(GLenum target, GLuint texture) { record("glBindTexture", {double(target), double(texture)}); }
-void glTexParameteri(GLenum target, GLenum pname, GLint param) { record("glTexParameteri", {double(target), double(pname), double(param)}); }
-void glNewList(GLuint list, GLenum mode) { record("glNewList", {double(list), double(mode)}); }
-void glEndList(void) { record("glEndList", {}); }
-void glCallList(GLuint list) { record("glCallList", {double(list)}); }
-void glMaterialf(GLenum face, GLenum pname, GLfloat param) { record("glMaterialf", {double(face), double(pname), param}); }
-void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
-void glBegin(GLenum mode) { record("glBegin", {double(mode)}); }
-void glEnd(void) { record("glEnd", {}); }
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { record("glNormal3f", {x, y, z}); }
-void glTexCoord2f(GLfloat s, GLfloat t) { record("glTexCoord2f", {s, t}); }
-void glColor3ub(GLubyte r, GLubyte g, GLubyte b) { record("glColor3ub", {double(r), double(g), double(b)}); }
-void glColor3f(GLfloat r, GLfloat g, GLfloat b) { record("glColor3f", {r, g, b}); }
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { record("glVertex3f", {x, y, z}); }
-void glPushMatrix(void) { record("glPushMatrix", {}); }
-void glPopMatrix(void) { record("glPopMatrix", {}); }
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}); }
-void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { record("glRotatef", {angle, x, y, z}); }
-void glScalef(GLfloat x, GLfloat y, GLfloat z) { record("glScalef", {x, y, z}); }
+void glLineWidth(GLfloat width) {
+    record("glLineWidth", {width});
+}
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
+    record("glViewport", {double(x), double(y), double(w), double(h)});
+}
+void glMatrixMode(GLenum mode) {
+    record("glMatrixMode", {double(mode)});
+}
+void glLoadIdentity(void) {
+    record("glLoadIdentity", {});
+}
+void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    record("glFrustum", {l, r, b, t, n, f});
+}
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    record("glClearColor", {r, g, b, a});
+}
+void glClearDepth(GLclampd depth) {
+    record("glClearDepth", {depth});
+}
+void glDepthFunc(GLenum func) {
+    record("glDepthFunc", {double(func)});
+}
+void glEnable(GLenum cap) {
+    record("glEnable", {double(cap)});
+}
+void glDisable(GLenum cap) {
+    record("glDisable", {double(cap)});
+}
+void glShadeModel(GLenum mode) {
+    record("glShadeModel", {double(mode)});
+}
+void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
+    recordArray("glLightfv", {double(light), double(pname)}, params, 4);
+}
+void glClear(GLbitfield mask) {
+    record("glClear", {double(mask)});
+}
+void glPixelStorei(GLenum pname, GLint param) {
+    record("glPixelStorei", {double(pname), double(param)});
+}
+void glBindTexture(GLenum target, GLuint texture) {
+    record("glBindTexture", {double(target), double(texture)});
+}
+void glTexParameteri(GLenum target, GLenum pname, GLint param) {
+    record("glTexParameteri", {double(target), double(pname), double(param)});
+}
+void glNewList(GLuint list, GLenum mode) {
+    record("glNewList", {double(list), double(mode)});
+}
+void glEndList(void) {
+    record("glEndList", {});
+}
+void glCallList(GLuint list) {
+    record("glCallList", {double(list)});
+}
+void glMaterialf(GLenum face, GLenum pname, GLfloat param) {
+    record("glMaterialf", {double(face), double(pname), param});
+}
+void glHint(GLenum target, GLenum mode) {
+    record("glHint", {double(target), double(mode)});
+}
+void glBegin(GLenum mode) {
+    record("glBegin", {double(mode)});
+}
+void glEnd(void) {
+    record("glEnd", {});
+}
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    record("glNormal3f", {x, y, z});
+}
+void glTexCoord2f(GLfloat s, GLfloat t) {
+    record("glTexCoord2f", {s, t});
+}
+void glColor3ub(GLubyte r, GLubyte g, GLubyte b) {
+    record("glColor3ub", {double(r), double(g), double(b)});
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    record("glColor3f", {r, g, b});
+}
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    record("glVertex3f", {x, y, z});
+}
+void glPushMatrix(void) {
+    record("glPushMatrix", {});
+}
+void glPopMatrix(void) {
+    record("glPopMatrix", {});
+}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    record("glTranslatef", {x, y, z});
+}
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    record("glRotatef", {angle, x, y, z});
+}
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+    record("glScalef", {x, y, z});
+}
 
 void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params) {
     // Colours are read as four values, as GL does; the shininess is one.
-    recordArray("glMaterialfv", {double(face), double(pname)}, params, pname == GL_SHININESS ? 1 : 4);
+    recordArray("glMaterialfv", {double(face), double(pname)}, params,
+                pname == GL_SHININESS ? 1 : 4);
 }
 
 void glGenTextures(GLsizei n, GLuint* textures) {

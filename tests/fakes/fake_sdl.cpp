@@ -35,8 +35,12 @@ void reset() {
 
 extern "C" {
 
-int SDL_Init(Uint32) { return fakesdl::initResult; }
-void SDL_Quit(void) { ++fakesdl::quitCount; }
+int SDL_Init(Uint32) {
+    return fakesdl::initResult;
+}
+void SDL_Quit(void) {
+    ++fakesdl::quitCount;
+}
 
 char* SDL_VideoDriverName(char* namebuf, int maxlen) {
     if (!fakesdl::driverName || maxlen <= 0)
@@ -50,7 +54,9 @@ SDL_Surface* SDL_SetVideoMode(int, int, int, Uint32) {
     return fakesdl::videoModeFails ? nullptr : &fakesdl::screen;
 }
 
-int SDL_GL_SetAttribute(SDL_GLattr, int) { return 0; }
+int SDL_GL_SetAttribute(SDL_GLattr, int) {
+    return 0;
+}
 void SDL_WM_SetCaption(const char*, const char*) {}
 
 int SDL_PollEvent(SDL_Event*) {
@@ -72,7 +78,9 @@ Uint8 SDL_GetMouseState(int* x, int* y) {
     return fakesdl::mouseButtons;
 }
 
-void SDL_GL_SwapBuffers(void) { ++fakesdl::swapCount; }
+void SDL_GL_SwapBuffers(void) {
+    ++fakesdl::swapCount;
+}
 
 Uint32 SDL_GetTicks(void) {
     ++fakesdl::tickReads;

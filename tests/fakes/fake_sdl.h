@@ -8,16 +8,16 @@
 
 namespace fakesdl {
 
-extern uint32_t ticks;      // what the next SDL_GetTicks returns
-extern uint32_t tickStep;   // added to `ticks` after every SDL_GetTicks
-extern uint32_t tickReads;  // how many times SDL_GetTicks was called
+extern uint32_t ticks;     // what the next SDL_GetTicks returns
+extern uint32_t tickStep;  // added to `ticks` after every SDL_GetTicks
+extern uint32_t tickReads; // how many times SDL_GetTicks was called
 extern Uint8 keys[SDLK_LAST];
 extern Uint8 mouseButtons;
 extern int mouseX, mouseY;
 
-extern int initResult;          // what SDL_Init returns
-extern bool videoModeFails;     // SDL_SetVideoMode returns null
-extern const char* driverName;  // what SDL_VideoDriverName reports
+extern int initResult;         // what SDL_Init returns
+extern bool videoModeFails;    // SDL_SetVideoMode returns null
+extern const char* driverName; // what SDL_VideoDriverName reports
 extern int quitCount, pollCount, swapCount;
 
 void reset();

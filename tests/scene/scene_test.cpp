@@ -45,7 +45,7 @@ std::map<int, std::vector<GlCall>> listContents() {
 
 // Runs the assembly in a fresh working directory holding the given data.
 class SceneTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/letterbot-scene-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -35,8 +35,8 @@ void checkBitmap(const std::string& path, const std::string& usedBy) {
     std::ifstream in(path, std::ios::binary);
     const std::string suffix = usedBy.empty() ? "" : " (" + usedBy + ")";
     if (!in) {
-        report(false, path, "missing or unreadable" + suffix +
-                                "; the program would end with status 3");
+        report(false, path,
+               "missing or unreadable" + suffix + "; the program would end with status 3");
         return;
     }
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
@@ -58,7 +58,9 @@ void checkBitmap(const std::string& path, const std::string& usedBy) {
 // The reader hands every material's image to the texture loader; the tool has
 // no GL context, so it only collects the names.
 std::vector<std::string> namedImages;
-void collectImage(const char* path, unsigned*) { namedImages.push_back(path); }
+void collectImage(const char* path, unsigned*) {
+    namedImages.push_back(path);
+}
 
 void checkModel(const std::string& dir, const char* name, std::set<std::string>* images) {
     const std::string path = dir + "/" + name;
