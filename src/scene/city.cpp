@@ -52,13 +52,13 @@ void fillColour(float colour[4]) {
 } // namespace
 
 void drawBuilding(float a, float b, float c) {
-    float amb[4], dif[4], spec[4];
-    fillColour(amb);
-    fillColour(dif);
-    fillColour(spec);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, amb);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, dif);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, spec);
+    float ambient[4], diffuse[4], specular[4];
+    fillColour(ambient);
+    fillColour(diffuse);
+    fillColour(specular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     // The tenth fraction was once meant as an emission; the buildings show none,
     // but the draw keeps its place so that every later value stays the same.
     randomFraction();

@@ -28,13 +28,13 @@ const char* const LETTER_FILES[LETTER_BLOCK_COUNT] = {
 void compileRobotList() {
     // The letters have no material of their own: they are drawn right after the
     // robots and take this one.
-    const float amb[4] = {0.0f, 0.0f, 1.0f, 1.0f};
-    const float dif[4] = {0.5f, 0.5f, 1.0f, 1.0f};
-    const float spec[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    const float ambient[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    const float diffuse[4] = {0.5f, 0.5f, 1.0f, 1.0f};
+    const float specular[4] = {0.5f, 0.5f, 0.5f, 1.0f};
     glNewList(robotList, GL_COMPILE);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, amb);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, dif);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, spec);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     drawModel(&robotModel);
     glEndList();
 }
