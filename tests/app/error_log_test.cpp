@@ -5,6 +5,7 @@
 
 #include "fake_gl.h"
 #include "fake_sdl.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,39 +14,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
 
 // Each test runs the program's start-up steps in a death-test child whose
 // working directory is a fresh folder; the console goes to console.txt there.
 class FatalErrorTest : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/letterbot-errlog-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         fakesdl::reset();
         fakegl::reset();
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     void enterDir() const {
-        if (chdir(dir.c_str()) != 0 || !std::freopen("console.txt", "w", stdout))
+        if (!scratch.enter() || !std::freopen("console.txt", "w", stdout))
             std::_Exit(99);
     }
-    std::string log() const { return readFile(dir + "/error.txt"); }
-    std::string console() const { return readFile(dir + "/console.txt"); }
+    std::string log() const { return scratch.read("error.txt"); }
+    std::string console() const { return scratch.read("console.txt"); }
 
-    std::string dir;
+    ScratchDir scratch;
 };
 
 TEST_F(FatalErrorTest, ErrorWritesConsoleLineAndLogWithoutLineEnd) {
@@ -75,7 +64,7 @@ TEST_F(FatalErrorTest, LongMessageIsCutToTheBuffer) {
 
 TEST_F(FatalErrorTest, StartTruncatesAnEarlierLog) {
     {
-        std::ofstream old(dir + "/error.txt");
+        std::ofstream old(scratch.path + "/error.txt");
         old << "an earlier run's message";
     }
     EXPECT_EXIT(
@@ -89,7 +78,7 @@ TEST_F(FatalErrorTest, StartTruncatesAnEarlierLog) {
 }
 
 TEST_F(FatalErrorTest, UnwritableLogEndsSilentlyWithStatusOne) {
-    ASSERT_EQ(mkdir((dir + "/error.txt").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((scratch.path + "/error.txt").c_str(), 0755), 0);
     EXPECT_EXIT(
         {
             enterDir();

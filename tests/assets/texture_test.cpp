@@ -5,13 +5,12 @@
 #include "app/error_log.h"
 #include "bmp_builder.h"
 #include "fake_gl.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,11 +22,7 @@ namespace {
 class TextureTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char folder[] = "/tmp/letterbot_textureXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        dir = folder;
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(chdir(folder), 0);
+        ASSERT_TRUE(scratch.enter());
         mkdir("data", 0755);
         TestBitmap wall;
         wall.width = 3;
@@ -38,28 +33,14 @@ class TextureTest : public ::testing::Test {
         write("data/v4.bmp", buildBitmap(wall));
         fakegl::reset();
     }
-    void TearDown() override {
-        for (const char* name : {"data/wall.bmp", "data/v4.bmp", "error.txt"})
-            std::remove(name);
-        rmdir("data");
-        if (chdir(previous) != 0)
-            ADD_FAILURE() << "cannot return to " << previous;
-        rmdir(dir.c_str());
-    }
     static void write(const char* path, const std::vector<uint8_t>& bytes) {
         std::FILE* file = std::fopen(path, "wb");
         ASSERT_NE(file, nullptr);
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
     }
-    static std::string errorText() {
-        std::ifstream in("error.txt");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    std::string dir;
-    char previous[4096];
+    std::string errorText() const { return scratch.read("error.txt"); }
+    ScratchDir scratch;
     const std::vector<uint8_t> rgb = {1,  2,  3,  4,  5,  6,  7,  8,  9,
                                       10, 11, 12, 13, 14, 15, 16, 17, 18};
 };

@@ -6,6 +6,7 @@
 
 #include "assets/model.h"
 #include "fake_gl.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -47,28 +48,19 @@ std::map<int, std::vector<GlCall>> listContents() {
 class SceneTest : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/letterbot-scene-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_EQ(getcwd(home, sizeof home), home);
         robotModel = tModel();
         for (tModel& model : letterModels)
             model = tModel();
         cityRandom.state = 1;
         fakegl::reset();
     }
-    void TearDown() override {
-        EXPECT_EQ(chdir(home), 0);
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
     void build(const std::string& prepareData) {
-        ASSERT_EQ(std::system(("cd '" + dir + "' && " + prepareData).c_str()), 0);
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        ASSERT_EQ(std::system(("cd '" + scratch.path + "' && " + prepareData).c_str()), 0);
+        ASSERT_TRUE(scratch.enter());
         buildScene();
     }
 
-    std::string dir;
-    char home[4096];
+    ScratchDir scratch;
 };
 
 const std::string SOURCE_DATA = std::string(LETTERBOT_SOURCE_DIR) + "/data";
