@@ -1,10 +1,13 @@
 # Shell helpers for running letterbot in a private Xvfb, shared by script/run
 # and the window tests. Source it; every wait is bounded.
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY. Without -noreset
+# the server resets whenever its last client leaves (our readiness probe, say)
+# and refuses connections meanwhile, so a program started then cannot open the
+# display.
 start_xvfb() {
   XVFB_DISPLAY_FILE=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$XVFB_DISPLAY_FILE" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$XVFB_DISPLAY_FILE" >/dev/null 2>&1 &
   XVFB_PID=$!
   local i
   for i in $(seq 100); do
@@ -50,11 +53,19 @@ wait_letterbot() {
 }
 
 # Waits (at most 60 s) until the program's window is mapped; sets WINDOW_ID.
+# Gives up at once if the program has already ended.
 wait_for_window() {
   local i
   for i in $(seq 600); do
     WINDOW_ID=$(xdotool search --onlyvisible --name '^letterbot$' 2>/dev/null | head -n 1 || true)
     [ -n "$WINDOW_ID" ] && return 0
+    if [ -n "${LETTERBOT_PID:-}" ] && ! kill -0 "$LETTERBOT_PID" 2>/dev/null; then
+      local status=0
+      wait "$LETTERBOT_PID" || status=$?
+      LETTERBOT_PID=""
+      echo "letterbot ended with status $status before its window appeared" >&2
+      return 1
+    fi
     sleep 0.1
   done
   return 1

@@ -18,7 +18,7 @@ start_xvfb || exit 1
 
 start_letterbot "$LETTERBOT" trace.txt err.txt 120
 if ! wait_for_window; then
-  fail "the window did not appear; stderr: $(head -c 2000 err.txt)"
+  fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"
   echo "$failures failed"
   exit 1
 fi

@@ -38,7 +38,7 @@ simulated_lines=$(wc -l <simulated.txt)
 ln -s "$LETTERBOT_SOURCE_DIR/data" data
 started=$(date +%s.%N)
 start_letterbot "$LETTERBOT" trace.txt err.txt 200
-wait_for_window || { fail "the window did not appear: $(head -c 2000 err.txt)"; echo "$failures failed"; exit 1; }
+wait_for_window || { fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"; echo "$failures failed"; exit 1; }
 sleep 2
 screenshot first.png
 check "top left is the black sky" "$(pixel first.png 5 5)" "0 0 0"

@@ -56,7 +56,7 @@ if wait_for_window; then
   check "Escape: exit status" "$(wait_letterbot)" 200
   check "Escape: error.txt stays empty" "$(stat -c %s error.txt)" 0
 else
-  fail "the window did not appear; stderr: $(head -c 2000 err.txt)"
+  fail "the window did not appear; stdout: $(head -c 300 out.txt); stderr: $(head -c 2000 err.txt)"
 fi
 
 echo "$failures failed"
