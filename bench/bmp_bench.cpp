@@ -1,6 +1,7 @@
 // Bitmap decoding speed: our reader beside stb_image and SDL's loader on the
 // same 4096 x 4096 files (24-bit and 8-bit palette), in megapixels per second.
 #include "assets/bmp_reader.h"
+#include "assets/file_bytes.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -79,17 +80,14 @@ void ours(benchmark::State& state, const std::string* path) {
 
 // The decoder alone, on a file already in memory.
 void oursInMemory(benchmark::State& state, const std::string* path) {
-    std::vector<uint8_t> data;
-    if (std::FILE* in = std::fopen(path->c_str(), "rb")) {
-        uint8_t buffer[1 << 16];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-            data.insert(data.end(), buffer, buffer + got);
-        std::fclose(in);
+    FileBytes file{};
+    if (readFileBytes(path->c_str(), &file) != FILE_BYTES_OK) {
+        state.SkipWithError("cannot read the file");
+        return;
     }
     for (auto _ : state) {
         BitmapFailure failure;
-        ImageRGB* image = decodeBitmap(data.data(), data.size(), &failure);
+        ImageRGB* image = decodeBitmap(file.data, file.size, &failure);
         if (!image) {
             state.SkipWithError("decode failed");
             break;
@@ -97,6 +95,7 @@ void oursInMemory(benchmark::State& state, const std::string* path) {
         benchmark::DoNotOptimize(image->pixels[0]);
         freeImage(image);
     }
+    releaseFileBytes(&file);
     setRate(state);
 }
 
