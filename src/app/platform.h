@@ -1,7 +1,9 @@
-// What Linux lacks of the desktop the program was first written for: the message
-// box, the backslash asset paths, and the choice of SDL's video path.
+// The services the program takes from its operating system: the message box,
+// the backslash asset paths, the choice of SDL's video path and a memory hint.
+// Each platform has its own file (platform_linux.cpp, platform_windows.cpp).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Reports a message the way a modal message box would, without blocking: the
@@ -19,3 +21,7 @@ void preferDirectGLPath();
 // True when SDL fell back to its invisible offscreen driver although the user
 // did not ask for it through SDL_VIDEODRIVER: no window could ever be seen.
 bool videoDriverIsUnseen();
+
+// A hint that a large, freshly allocated block will be filled at once, so the
+// system may back it with large pages. Only a hint: the block stays as it was.
+void preferLargePages(void* block, size_t size);

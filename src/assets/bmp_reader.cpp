@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 
 namespace {
 
@@ -402,24 +401,6 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     layout->pixelOffset = pixelOffset;
     layout->stride = stride;
     return BITMAP_OK;
-}
-
-// A large picture fills thousands of fresh pages; asking for 2 MB pages
-// instead saves most of the page faults, which cost as much as the decoding.
-// Only a hint: the block stays an ordinary malloc block.
-void preferLargePages(void* block, size_t size) {
-#ifdef MADV_HUGEPAGE
-    const uintptr_t huge = uintptr_t(2) << 20;
-    if (!block || size < 2 * huge)
-        return;
-    const uintptr_t begin = (uintptr_t(block) + huge - 1) & ~(huge - 1);
-    const uintptr_t end = (uintptr_t(block) + size) & ~(huge - 1);
-    if (end > begin)
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)block;
-    (void)size;
-#endif
 }
 
 } // namespace

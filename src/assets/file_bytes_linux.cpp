@@ -1,4 +1,4 @@
-// Reading an asset file whole: mapped when possible, read otherwise.
+// Reading an asset file whole on Linux: mapped when possible, read otherwise.
 #include "assets/file_bytes.h"
 
 #include <cstdlib>
