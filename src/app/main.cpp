@@ -1,6 +1,7 @@
 // letterbot: a robot arranges letter blocks in front of a generated district.
 #include "app/application.h"
 #include "app/platform.h"
+#include "app/stop.h"
 #include "scene/camera.h"
 #include "scene/robot.h"
 #include "scene/scene.h"
@@ -8,6 +9,7 @@
 #include <cstdlib>
 
 int main(int, char**) {
+    endOnStopRequests();
     // SDL 1.2 on Linux does not initialise itself before main.
     preferDirectGLPath();
     SDL_Init(0);
