@@ -77,7 +77,7 @@ TEST(AseEquality, RealFiles) {
     for (const char* name : {"three_cubes.ASE", "uv_textured.ASE", "camera_roll_anim.ase"}) {
         SCOPED_TRACE(name);
         std::FILE* file =
-            std::fopen((std::string(LETTERBOT_SHARED_DIR) + "/testdata/ase/" + name).c_str(), "rb");
+            std::fopen((std::string(LETTERBOT_TEST_DATA_DIR) + "/ase/" + name).c_str(), "rb");
         ASSERT_NE(file, nullptr);
         std::string text;
         char chunk[4096];

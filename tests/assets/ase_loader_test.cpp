@@ -269,8 +269,7 @@ TEST(AseLoader, RealFilesLoadWithTheirDeclaredCounts) {
         loader.textureLoader = recordTexture;
         tModel m;
         // Backslashes as the program writes its asset paths.
-        const std::string path =
-            std::string(LETTERBOT_SHARED_DIR) + "\\testdata\\ase\\" + file.name;
+        const std::string path = std::string(LETTERBOT_TEST_DATA_DIR) + "\\ase\\" + file.name;
         ASSERT_TRUE(loader.load(&m, path.c_str()));
         EXPECT_EQ(m.materialCount, file.materials);
         ASSERT_EQ(m.objects.size(), file.vertices.size());
@@ -290,8 +289,8 @@ TEST(AseLoader, RealFilesLoadWithTheirDeclaredCounts) {
     AseLoader loader;
     loader.textureLoader = recordTexture;
     tModel m;
-    ASSERT_TRUE(loader.load(
-        &m, (std::string(LETTERBOT_SHARED_DIR) + "/testdata/ase/uv_textured.ASE").c_str()));
+    ASSERT_TRUE(
+        loader.load(&m, (std::string(LETTERBOT_TEST_DATA_DIR) + "/ase/uv_textured.ASE").c_str()));
     ASSERT_EQ(texturesAsked.size(), 1u);
     EXPECT_EQ(texturesAsked[0], "..\\..\\3DS\\UVTransformTest\\UVTransformTestImg.png");
     EXPECT_FLOAT_EQ(m.materials[0].uTiling, 1.0f);
