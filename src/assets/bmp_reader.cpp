@@ -13,9 +13,10 @@
 namespace {
 
 const int32_t MAX_SIDE = 32768;
-// Pixels per metre; 1,000,000 is about 25,400 dots per inch. A larger value
-// only appears in a damaged header.
-const uint32_t MAX_RESOLUTION = 1000000;
+// A run-length file of a few hundred bytes may declare the largest sides, and
+// the whole picture is allocated before its runs are read. No texture the
+// program can use comes near this size (256 MiB of RGB).
+const size_t MAX_RUN_LENGTH_PICTURE = size_t(256) << 20;
 
 const uint32_t COMPRESSION_NONE = 0;
 const uint32_t COMPRESSION_RLE8 = 1;
@@ -244,16 +245,12 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     ByteCursor c = makeByteCursor(data, size);
     const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
     size_t pixelOffset = 0;
+    uint32_t fileSize = 0;
     if (fileHeader) {
         cursorSkip(c, 2);
-        const uint32_t fileSize = readU32(c);
+        fileSize = readU32(c);
         cursorSkip(c, 4);
         pixelOffset = readU32(c);
-        if (c.failed)
-            return BITMAP_CONVERSION_ERROR;
-        // A file shorter than its header says has lost its end.
-        if (fileSize > size)
-            return BITMAP_CONVERSION_ERROR;
     }
     const uint32_t headerSize = readU32(c);
     if (c.failed)
@@ -261,6 +258,9 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     facts->headerSize = headerSize;
     if (headerSize != 12 && headerSize != 40)
         return BITMAP_UNKNOWN_FORMAT;
+    // A file shorter than its header says has lost its end.
+    if (fileSize > size)
+        return BITMAP_CONVERSION_ERROR;
 
     int64_t width = 0;
     int64_t height = 0;
@@ -268,8 +268,6 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     uint32_t bits = 0;
     uint32_t compression = COMPRESSION_NONE;
     uint32_t imageSize = 0;
-    uint32_t xResolution = 0;
-    uint32_t yResolution = 0;
     uint32_t coloursUsed = 0;
     if (headerSize == 12) {
         width = readU16(c);
@@ -283,8 +281,7 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
         bits = readU16(c);
         compression = readU32(c);
         imageSize = readU32(c);
-        xResolution = readU32(c);
-        yResolution = readU32(c);
+        cursorSkip(c, 8); // the resolutions play no part in decoding
         coloursUsed = readU32(c);
         cursorSkip(c, 4);
     }
@@ -296,7 +293,7 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     const int64_t rows = topDown ? -height : height;
     if (width < 1 || width > MAX_SIDE || rows < 1 || rows > MAX_SIDE)
         return BITMAP_CONVERSION_ERROR;
-    if (planes != 1 || xResolution > MAX_RESOLUTION || yResolution > MAX_RESOLUTION)
+    if (planes != 1)
         return BITMAP_CONVERSION_ERROR;
 
     bool supported = false;
@@ -321,6 +318,9 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     size_t rowBits = 0;
     if (!multiplySizes(size_t(width), bits, 1, &rowBits) ||
         !multiplySizes(size_t(width), size_t(rows), 3, outputSize))
+        return BITMAP_CONVERSION_ERROR;
+    const bool runLength = compression == COMPRESSION_RLE8 || compression == COMPRESSION_RLE4;
+    if (runLength && *outputSize > MAX_RUN_LENGTH_PICTURE)
         return BITMAP_CONVERSION_ERROR;
     const size_t stride = (rowBits + 31) / 32 * 4;
     size_t pixelBytes = 0;
@@ -389,7 +389,6 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
     // A header that claims more pixel bytes than the file holds is damaged.
     if (imageSize > available)
         return BITMAP_CONVERSION_ERROR;
-    const bool runLength = compression == COMPRESSION_RLE8 || compression == COMPRESSION_RLE4;
     if (!runLength && pixelBytes > available)
         return BITMAP_CONVERSION_ERROR;
 

@@ -13,6 +13,8 @@ struct TestBitmap {
     uint16_t bits = 24;
     uint32_t compression = 0;
     uint32_t coloursUsed = 0;
+    uint32_t resolution = 2835;   // pixels per metre, both ways
+    uint32_t fileSizeField = 0;   // what the file header claims; 0 for the true size
     std::vector<uint8_t> extra;   // bytes after the header, e.g. bit-field masks
     std::vector<uint8_t> palette; // written as given (3- or 4-byte entries)
     std::vector<uint8_t> pixels;  // the stored pixel array
@@ -38,8 +40,8 @@ inline std::vector<uint8_t> buildBitmap(const TestBitmap& b) {
         putLE(info, b.bits, 2);
         putLE(info, b.compression, 4);
         putLE(info, 0, 4); // image size
-        putLE(info, 2835, 4);
-        putLE(info, 2835, 4);
+        putLE(info, b.resolution, 4);
+        putLE(info, b.resolution, 4);
         putLE(info, b.coloursUsed, 4);
         putLE(info, 0, 4);
         while (info.size() < b.headerSize)
@@ -53,7 +55,7 @@ inline std::vector<uint8_t> buildBitmap(const TestBitmap& b) {
         const uint32_t offset = uint32_t(14 + info.size());
         file.push_back('B');
         file.push_back('M');
-        putLE(file, uint32_t(offset + b.pixels.size()), 4);
+        putLE(file, b.fileSizeField ? b.fileSizeField : uint32_t(offset + b.pixels.size()), 4);
         putLE(file, 0, 4);
         putLE(file, offset, 4);
     }

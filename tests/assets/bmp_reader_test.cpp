@@ -52,6 +52,7 @@ TEST(BmpReader, RowsArePackedForWidthsOneToFour) {
         b.width = width;
         b.height = rows;
         b.pixels = storedRows24(rgb, width, rows);
+        b.resolution = 0xFFFFFFFFu >> ((width - 1) * 10); // plays no part, however large
         EXPECT_EQ(b.pixels.size(), size_t(((width * 3 + 3) / 4) * 4 * rows));
         const std::vector<uint8_t> file = buildBitmap(b);
         BitmapFailure failure;
@@ -321,6 +322,18 @@ TEST(BmpReader, ImpossibleHeadersAreRefusedWithTheirMessage) {
         {"bare 124-byte header",
          with([](TestBitmap& b) { b.headerSize = 124, b.fileHeader = false; }),
          BITMAP_UNKNOWN_FORMAT},
+        {"124-byte header claiming a larger file", with([](TestBitmap& b) {
+             b.headerSize = 124;
+             b.fileSizeField = 0xFFFFFFFF;
+         }),
+         BITMAP_UNKNOWN_FORMAT},
+        {"file larger than its header claims", with([](TestBitmap& b) { b.fileSizeField = 9999; }),
+         BITMAP_CONVERSION_ERROR},
+        {"run-length picture of 3 GB", with([](TestBitmap& b) {
+             b = rleBitmap({0, 1});
+             b.width = b.height = 32768;
+         }),
+         BITMAP_CONVERSION_ERROR},
         {"palette larger than the depth", with([](TestBitmap& b) {
              b.bits = 1;
              b.coloursUsed = 3;

@@ -17,8 +17,9 @@
 namespace {
 
 // Bad files that decode all the same: an index past the colour table is drawn
-// black.
-const std::set<std::string> BAD_BUT_DECODED = {"b/pal8badindex.bmp"};
+// black, and the resolution fields play no part in decoding.
+const std::set<std::string> BAD_BUT_DECODED = {"b/pal8badindex.bmp", "b/baddens1.bmp",
+                                               "b/baddens2.bmp"};
 
 uint32_t infoHeaderSize(const std::vector<uint8_t>& data) {
     const size_t at = data.size() >= 2 && data[0] == 'B' && data[1] == 'M' ? 14 : 0;
