@@ -301,14 +301,25 @@ static bool actOnMaterial(Keyword keyword, TextCursor& c, tMaterialInfo* materia
 // rest of its line when they pass over it. A scan ends at the end of the text,
 // at its stop token, or (a material reference) after its one action. The
 // object-starts scan adds the six scans of each object it finds.
-static void walk(const char* end, std::vector<Scan>& scans, std::vector<tMaterialInfo>& materials,
-                 std::vector<const char*>& objectStarts, std::vector<ObjectLines>& objects) {
+//
+// In a tidy file every object's scans end where the next object begins, so the
+// walk reads each byte a few times. In a crafted one, where the scans disagree
+// on where long lines are cut, an object's scans can run past every later
+// object to the end. `budget` bounds the work (bytes passed and scans looked
+// at); false when it runs out before the walk is done.
+static bool walk(const char* end, std::vector<Scan>& scans, std::vector<tMaterialInfo>& materials,
+                 std::vector<const char*>& objectStarts, std::vector<ObjectLines>& objects,
+                 size_t budget) {
     for (Scan& scan : scans) {
         TextCursor c = {scan.position, end};
         skipSpace(c);
         scan.position = c.position;
     }
+    size_t work = 0;
     while (!scans.empty()) {
+        work += scans.size();
+        if (work > budget)
+            return false;
         const char* here = scans[0].position;
         for (const Scan& scan : scans)
             if (scan.position < here)
@@ -369,10 +380,12 @@ static void walk(const char* end, std::vector<Scan>& scans, std::vector<tMateria
             } else {
                 skipSpace(c);
             }
+            work += size_t(c.position - here);
             scans[i].position = c.position;
             ++i;
         }
     }
+    return true;
 }
 
 // A count is refused when it is negative or when the file cannot hold that many
@@ -510,6 +523,14 @@ static void computeVertexNormals(t3DObject* object) {
     }
 }
 
+// Tidy files, real or generated, need about ten units of walking work per
+// byte; a file that needs more than this is treated as unreadable.
+static size_t walkBudget(size_t size) {
+    const size_t perByte = 64;
+    const size_t smallest = size_t(1) << 20;
+    return size > (SIZE_MAX - smallest) / perByte ? SIZE_MAX : smallest + perByte * size;
+}
+
 bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     if (!model || (!text && size > 0))
         return false;
@@ -553,7 +574,10 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     scans.push_back(Scan{text, SCAN_OBJECT_STARTS, 0});
     std::vector<const char*> objectStarts;
     std::vector<ObjectLines> objectLines;
-    walk(end, scans, model->materials, objectStarts, objectLines);
+    if (!walk(end, scans, model->materials, objectStarts, objectLines, walkBudget(size))) {
+        *model = tModel();
+        return false;
+    }
 
     for (tMaterialInfo& material : model->materials)
         for (int k = 0; k < 3; ++k)
@@ -592,5 +616,7 @@ bool AseLoader::load(tModel* model, const char* path) {
     }
     const bool loaded = loadFromMemory(model, reinterpret_cast<const char*>(file.data), file.size);
     releaseFileBytes(&file);
+    if (!loaded)
+        std::fprintf(stderr, "Unable to read the file: %s (its lines do not make a model)\n", path);
     return loaded;
 }

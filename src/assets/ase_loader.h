@@ -19,13 +19,14 @@ class AseLoader {
 
     // Fills a new, empty model from the file at `path` (backslashes allowed),
     // computes the vertex normals and creates the materials' textures. Returns
-    // false, with the model untouched, when either argument is null or the file
-    // cannot be opened (a line on standard error says which); true otherwise,
-    // also for a file without objects.
+    // false, with the model empty, when either argument is null or the file
+    // cannot be opened or read (a line on standard error says which); true
+    // otherwise, also for a file without objects.
     bool load(tModel* model, const char* path);
 
     // The same for a file already in memory. Never reads outside
-    // [text, text + size).
+    // [text, text + size), and its work is bounded by a fixed multiple of the
+    // size: a file crafted to need more is unreadable, and the model stays empty.
     bool loadFromMemory(tModel* model, const char* text, size_t size);
 };
 
