@@ -37,12 +37,17 @@ stop_xvfb() {
   fi
 }
 
-# Starts the program in the background with the software renderer:
-# start_letterbot BINARY STDOUT_FILE STDERR_FILE [SECONDS]. Sets LETTERBOT_PID.
+# Starts the program in the background with the software renderer, which
+# reports every GL error on standard error (see gl_errors):
+# start_letterbot BINARY STDOUT_FILE STDERR_FILE [SECONDS]. Sets LETTERBOT_PID
+# (that of the timeout around it; the program is its only child).
 start_letterbot() {
-  SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 "${4:-120}" "$1" >"$2" 2>"$3" &
+  SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 MESA_DEBUG=1 timeout -k 5 "${4:-120}" "$1" >"$2" 2>"$3" &
   LETTERBOT_PID=$!
 }
+
+# The GL errors Mesa reported in a program's standard error: prints how many.
+gl_errors() { grep -c '^Mesa: User error' "$1" || true; }
 
 # Waits for the program to end and prints its exit status.
 wait_letterbot() {
@@ -76,8 +81,9 @@ screenshot() { import -window "$WINDOW_ID" "$1"; }
 
 # Holds a key long enough for several input snapshots to see it.
 press_key() {
-  # The program may end on the key (Escape): then the release finds no window.
   xdotool keydown --window "$WINDOW_ID" "$1" 2>/dev/null
   sleep "${2:-0.3}"
-  xdotool keyup --window "$WINDOW_ID" "$1" 2>/dev/null || true
+  # The program may end on the key (Escape): then the release finds no window,
+  # and the key must still go up, or the next program starts with it held.
+  xdotool keyup --window "$WINDOW_ID" "$1" 2>/dev/null || xdotool keyup "$1" 2>/dev/null || true
 }

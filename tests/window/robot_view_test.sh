@@ -44,6 +44,7 @@ fi
 
 press_key Escape
 check "Escape: exit status" "$(wait_letterbot)" 200
+check "no GL errors" "$(gl_errors err.txt)" 0
 check "first trace line" "$(head -n 1 trace.txt)" "0.000000 0.000000"
 if grep -qvE '^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$' trace.txt; then
   fail "a trace line is not two numbers: $(grep -vE '^-?[0-9]+\.[0-9]{6} ' trace.txt | head -n 1)"

@@ -21,7 +21,7 @@ start_xvfb || exit 1
 # Without data/ the first texture is missing: status 3 and the message.
 mkdir nodata
 status=0
-(cd nodata && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
+(cd nodata && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 MESA_DEBUG=1 timeout -k 5 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
 check "no data: exit status" "$status" 3
 grep -q "Couldn't find a texture!" nodata/err.txt && echo "ok: no data: message on standard error" \
   || fail "no data: message missing from standard error: $(head -c 500 nodata/err.txt)"
@@ -75,5 +75,6 @@ fi
 
 press_key Escape
 check "Escape: exit status" "$(wait_letterbot)" 200
+check "no GL errors" "$(( $(gl_errors err.txt) + $(gl_errors nodata/err.txt) ))" 0
 echo "$failures failed"
 [ "$failures" -eq 0 ]
