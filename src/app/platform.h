@@ -6,9 +6,19 @@
 #include <cstddef>
 #include <string>
 
-// Reports a message the way a modal message box would, without blocking: the
-// caption and the text go to standard error, so unattended runs can be tested.
-void showMessageBox(const char* caption, const char* text);
+// Who a message box belongs to: no window, or the window that has the keyboard
+// focus, which the box then keeps in front of it and disabled until it closes.
+enum MessageBoxOwner { MESSAGE_BOX_UNOWNED, MESSAGE_BOX_FOCUS_WINDOW };
+
+// Shows a modal message box with an OK button and returns once it is closed
+// (Windows). On Linux the message is reported the way such a box would be,
+// without blocking: the caption and the text go to standard error, so
+// unattended runs can be tested.
+void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text);
+
+// For the command-line tools: from now on message boxes are lines on standard
+// error, as on Linux, and never wait for a click.
+void showMessagesOnConsole();
 
 // Asset paths are written with a backslash ("data\robot.ase"); this turns them
 // into paths the local file system understands.

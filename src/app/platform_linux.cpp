@@ -9,13 +9,15 @@
 #include <cstring>
 #include <sys/mman.h>
 
-void showMessageBox(const char* caption, const char* text) {
+void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s", caption ? caption : "", text ? text : "");
     const size_t length = text ? std::strlen(text) : 0;
     if (length == 0 || text[length - 1] != '\n')
         std::fputc('\n', stderr);
     std::fflush(stderr);
 }
+
+void showMessagesOnConsole() {}
 
 std::string platformPath(const char* path) {
     std::string result = path ? path : "";

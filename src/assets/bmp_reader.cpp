@@ -473,7 +473,7 @@ void loadBitmapFile(const char* path, BitmapLoad* load) {
             std::snprintf(load->report, sizeof load->report, "%s", bitmapFailureMessage(failure));
     }
     if (!load->image)
-        showMessageBox("Error", load->report);
+        showMessageBox(MESSAGE_BOX_FOCUS_WINDOW, "Error", load->report);
 }
 
 ImageRGB* loadBitmapImage(const char* path) {

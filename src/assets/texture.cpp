@@ -18,7 +18,7 @@ void loadTexture(const char* path, unsigned* name) {
     std::FILE* probe = std::fopen(file.c_str(), "r");
     if (!probe) {
         const char* message = "Couldn't find a texture!";
-        showMessageBox("Error!", message);
+        showMessageBox(MESSAGE_BOX_UNOWNED, "Error!", message);
         fatalExitShown(EXIT_MISSING_ASSET, message);
     }
     std::fclose(probe);

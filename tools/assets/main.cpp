@@ -2,6 +2,8 @@
 // models with the program's own readers and says what it found.
 #include "commands.h"
 
+#include "app/platform.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +16,8 @@ static int usage() {
 }
 
 int main(int argc, char** argv) {
+    // A console tool: the readers' message boxes become lines on standard error.
+    showMessagesOnConsole();
     if (argc < 2)
         return usage();
     const char* command = argv[1];
