@@ -17,3 +17,9 @@
 #include <SDL.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+
+// On Windows SDL 1.2's header renames main to SDL_main, for a start-up library
+// that would send standard output into a file "stdout.txt" and start without a
+// console. The program keeps its own main, its console and its output; main
+// initialises SDL itself.
+#undef main
