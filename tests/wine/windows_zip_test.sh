@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The Windows zip under Wine, unpacked as a user would: letterbot-assets check
+# on its data\, the window and its picture, the console trace against the
+# simulated run, Escape, the message box for a missing bitmap, and Ctrl+C.
+#   LETTERBOT_SOURCE_DIR  the repository
+#   LETTERBOT_TOOLS       the Linux build (robot_test, letterbot-assets)
+#   LETTERBOT_ZIP         letterbot-windows-x64.zip
+#   WINEPREFIX            Wine's folder, kept between runs (made on first use)
+set -u
+. "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
+
+failures=0
+passes=0
+ok() { echo "ok: $*"; passes=$((passes + 1)); }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { if [ "$2" = "$3" ]; then ok "$1"; else fail "$1: expected '$3', got '$2'"; fi; }
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
+finish() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+  exit
+}
+
+: "${WINEPREFIX:?set WINEPREFIX to the folder Wine may use}"
+wine_loader=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+# Quiet, and without the offer to install .NET and a browser engine.
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Runs a Windows program, bounded; the Windows SDL must pick its own driver.
+wine_run() { env -u SDL_VIDEODRIVER timeout -k 5 "$@"; }
+# Waits (bounded) until this prefix's Wine server and its helpers are gone, so
+# that nothing of Wine outlives the test or the X server it was given.
+end_wine() { timeout 30 "$wineserver" -w 2>/dev/null || "$wineserver" -k 2>/dev/null || true; }
+# Waits for the program started last (its run is bounded) and sets $status. In
+# the test's own shell: a command substitution could not wait for it.
+wait_program() {
+  status=0
+  wait "$LETTERBOT_PID" || status=$?
+  LETTERBOT_PID=""
+}
+
+work=$(mktemp -d)
+trap 'stop_xvfb; end_wine; rm -rf "$work"' EXIT
+cd "$work"
+cmake -E tar xf "$LETTERBOT_ZIP" || { fail "the zip does not unpack"; finish; }
+package="$work/letterbot-windows-x64"
+for file in letterbot.exe letterbot-assets.exe SDL.dll SDL2.dll README.txt \
+            LICENSE-SDL2.txt LICENSE-sdl12-compat.txt data/robot.ase; do
+  [ -f "$package/$file" ] || fail "the zip lacks $file"
+done
+
+# Without a display first: the first use of the prefix sets it up, and a
+# display would let Wine show a progress window for that.
+started=$(date +%s.%N)
+(cd "$package" && DISPLAY= wine_run 120 "$wine_loader" letterbot-assets.exe check data \
+   >"$work/check.txt" 2>&1)
+check "letterbot-assets.exe check data: status" "$?" 0
+tail -n 1 "$work/check.txt" | tr -d '\r' | grep -qx "0 problems" && ok "letterbot-assets.exe: 0 problems" \
+  || fail "letterbot-assets.exe check: $(head -c 1500 "$work/check.txt")"
+echo "Wine ready and the check done in $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
+
+# The file reader gives what it gives on Linux: a model, an empty file and a
+# folder, read by both builds of the tool.
+: >"$package/empty.ase"
+for input in data/robot.ase empty.ase data; do
+  linux=$(cd "$package" && "$LETTERBOT_TOOLS/tools/letterbot-assets" model "$input" 2>&1; echo "status $?")
+  windows=$(cd "$package" && DISPLAY= wine_run 60 "$wine_loader" letterbot-assets.exe model "$input" 2>&1 | tr -d '\r'; echo "status ${PIPESTATUS[0]}")
+  if [ "$linux" = "$windows" ]; then ok "letterbot-assets model $input: as on Linux"; \
+    else fail "letterbot-assets model $input differs: $(diff <(echo "$linux") <(echo "$windows") | head -n 6 | tr '\n' ' ')"; fi
+done
+rm "$package/empty.ase"
+end_wine
+
+LETTERBOT_SIMULATED_TRACE_OUT="$work/simulated.txt" \
+  "$LETTERBOT_TOOLS/tests/robot_test" --gtest_filter='*WholeDemonstration*' >/dev/null 2>&1
+[ -s "$work/simulated.txt" ] || fail "the simulated trace was not written"
+
+start_xvfb || { fail "Xvfb did not start"; finish; }
+
+# A missing bitmap: the message box, closed with Return, then status 3.
+cp -r "$package" nobitmap
+rm nobitmap/data/textura_okna1.bmp
+cd nobitmap
+env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 120 "$wine_loader" letterbot.exe >out.txt 2>err.txt &
+LETTERBOT_PID=$!
+cd "$work"
+box=""
+for i in $(seq 600); do
+  box=$(xdotool search --onlyvisible --name '^Error!$' 2>/dev/null | head -n 1 || true)
+  [ -n "$box" ] && break
+  kill -0 "$LETTERBOT_PID" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -n "$box" ]; then
+  ok "missing bitmap: a message box with the caption \"Error!\""
+  sleep 0.5
+  xdotool windowfocus --sync "$box" 2>/dev/null
+  xdotool key Return
+else
+  fail "missing bitmap: no message box \"Error!\""
+fi
+wait_program
+check "missing bitmap: exit status after the box" "$status" 3
+check "missing bitmap: error.txt" "$(cat nobitmap/error.txt 2>/dev/null)" "Couldn't find a texture!"
+
+# Ctrl+C: Wine hands SIGINT to a console program as Ctrl+C; the program ends at
+# once with the status Windows gives it (0xC000013A, of which Wine's exit
+# status keeps the low byte, 0x3A). Started without timeout, so that the
+# signal goes to the program itself.
+cd "$package"
+env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 "$wine_loader" letterbot.exe >/dev/null 2>&1 &
+LETTERBOT_PID=$!
+if wait_for_window; then
+  sleep 1
+  kill -INT "$LETTERBOT_PID"
+  for i in $(seq 100); do
+    kill -0 "$LETTERBOT_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$LETTERBOT_PID" 2>/dev/null && kill -KILL "$LETTERBOT_PID"
+  wait_program
+  check "Ctrl+C: exit status" "$status" 58
+else
+  fail "Ctrl+C: the window did not appear"
+fi
+
+# A normal run: window, picture, trace, Escape.
+printf 'old message' >error.txt
+env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 200 "$wine_loader" letterbot.exe >trace.txt 2>err.txt &
+LETTERBOT_PID=$!
+started=$(date +%s.%N)
+if ! wait_for_window; then
+  fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"
+  finish
+fi
+echo "window after $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
+check "window size" "$(xdotool getwindowgeometry "$WINDOW_ID" | sed -n 's/.*Geometry: //p')" "1024x768"
+check "error.txt is emptied at start" "$(stat -c %s error.txt)" 0
+sleep 2
+screenshot "$work/first.png"
+check "top left is the black sky" "$(pixel "$work/first.png" 5 5)" "0 0 0"
+read -r r g b <<<"$(pixel "$work/first.png" 100 500)"
+if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then ok "the ground below is green"; \
+  else fail "the ground below is not green: $r $g $b"; fi
+# The buildings stand right of the middle in the first picture: textured walls
+# in many colours, neither sky nor ground.
+walls=$(convert "$work/first.png" -crop 220x300+800+50 -format %k info:)
+[ "$walls" -gt 50 ] && ok "buildings in the picture ($walls colours where they stand)" \
+  || fail "no buildings where they stand ($walls colours)"
+
+# Let the robot get well into its work: at least 200 distinct trace lines.
+deadline=$(( $(date +%s) + 60 ))
+while [ "$(tr -d '\r' <trace.txt | uniq | wc -l)" -lt 200 ] && [ "$(date +%s)" -lt "$deadline" ]; do
+  sleep 1
+done
+press_key Escape
+wait_program
+check "Escape: exit status" "$status" 200
+check "Escape: error.txt stays empty" "$(stat -c %s error.txt)" 0
+passes_run=$(wc -l <trace.txt)
+echo "passes per second under Wine: $(awk -v n="$passes_run" -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.0f", n / (b - a) }')"
+
+# Every line of the console output is a trace line, with Windows line ends.
+cr=$'\r'
+others=$(grep -cvE "^[0-9]+\.[0-9]{6} [0-9]+\.[0-9]{6}$cr\$" trace.txt)
+check "standard output holds only trace lines" "$others" 0
+tr -d '\r' <trace.txt | uniq >"$work/folded.txt"
+compared=$(wc -l <"$work/folded.txt")
+[ "$compared" -gt "$(wc -l <"$work/simulated.txt")" ] && compared=$(wc -l <"$work/simulated.txt")
+if [ "$compared" -ge 200 ] && cmp -s <(head -n "$compared" "$work/folded.txt") <(head -n "$compared" "$work/simulated.txt"); then
+  ok "the robot followed the simulated path for $compared trace lines"
+else
+  fail "the path differs from the simulated one within $compared lines: $(diff <(head -n "$compared" "$work/folded.txt") <(head -n "$compared" "$work/simulated.txt") | head -n 6 | tr '\n' ' ')"
+fi
+finish
