@@ -24,8 +24,11 @@ finish() {
 : "${WINEPREFIX:?set WINEPREFIX to the folder Wine may use}"
 wine_loader=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
-# Quiet, and without the offer to install .NET and a browser engine.
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Quiet, without the offer to install .NET and a browser engine, and without
+# menu entries and file associations in the user's home.
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+# Mesa's and fontconfig's caches stay with the prefix, in the build tree.
+export XDG_CACHE_HOME="$WINEPREFIX/cache"
 # Runs a Windows program, bounded; the Windows SDL must pick its own driver.
 wine_run() { env -u SDL_VIDEODRIVER timeout -k 5 "$@"; }
 # Waits (bounded) until this prefix's Wine server and its helpers are gone, so
