@@ -10,7 +10,8 @@
 
 int main(int, char**) {
     endOnStopRequests();
-    // SDL 1.2 on Linux does not initialise itself before main.
+    // Without SDL's start-up library (on Linux there is none) SDL does not
+    // initialise itself before main.
     preferDirectGLPath();
     SDL_Init(0);
     std::atexit(SDL_Quit);

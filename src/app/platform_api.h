@@ -18,8 +18,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-// On Windows SDL 1.2's header renames main to SDL_main, for a start-up library
-// that would send standard output into a file "stdout.txt" and start without a
-// console. The program keeps its own main, its console and its output; main
-// initialises SDL itself.
+// On Windows SDL 1.2's header renames main to SDL_main, to be called by SDL's
+// start-up library, which first sends standard output into a file
+// "stdout.txt". The program keeps its own main, so its trace and messages
+// reach its console; main initialises SDL itself.
 #undef main
