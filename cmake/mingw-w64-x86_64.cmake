@@ -18,6 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The compiler's own runtime (libgcc, libstdc++, winpthread) is linked into each
 # program and DLL, so that they need nothing beside Windows' own DLLs; -s leaves
-# out the symbol tables nobody on the user's side reads.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -s")
+# out the symbol tables nobody on the user's side reads, and without the link
+# time in their headers the same sources give the same files.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -s -Wl,--no-insert-timestamp")

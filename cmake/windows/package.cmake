@@ -18,10 +18,8 @@ add_custom_command(OUTPUT ${PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -E copy ${SDL2_LICENSE_FILE} ${PACKAGE_DIR}/LICENSE-SDL2.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${SDL12_COMPAT_LICENSE_FILE} ${PACKAGE_DIR}/LICENSE-sdl12-compat.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${PACKAGE_DATA} ${PACKAGE_DIR}/data
-  # A fixed time stamp: the same inputs give the same zip.
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package
-          ${CMAKE_COMMAND} -E tar cf ${PACKAGE_ZIP} --format=zip "--mtime=2000-01-01 00:00:00 UTC"
-          ${PACKAGE_NAME}
+          ${CMAKE_COMMAND} -E tar cf ${PACKAGE_ZIP} --format=zip ${PACKAGE_NAME}
   DEPENDS letterbot letterbot-assets sdl12_compat ${SDL_DLLS} ${PACKAGE_DATA}
           ${CMAKE_BINARY_DIR}/README.txt
   COMMENT "Packing ${PACKAGE_NAME}.zip"
