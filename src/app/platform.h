@@ -28,10 +28,6 @@ std::string platformPath(const char* path);
 // instead of a scaling one, unless the user chose otherwise. Call before SDL_Init.
 void preferDirectGLPath();
 
-// True when SDL fell back to its invisible offscreen driver although the user
-// did not ask for it through SDL_VIDEODRIVER: no window could ever be seen.
-bool videoDriverIsUnseen();
-
 // A hint that a large, freshly allocated block will be filled at once, so the
 // system may back it with large pages. Only a hint: the block stays as it was.
 void preferLargePages(void* block, size_t size);

@@ -1,8 +1,6 @@
 // The Linux side of the platform layer.
 #include "app/platform.h"
 
-#include "app/platform_api.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,16 +29,6 @@ void preferDirectGLPath() {
     // The window is never resized, so the scaling framebuffer only costs a copy
     // of every frame; overwrite = 0 keeps a value the user set.
     setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
-}
-
-bool videoDriverIsUnseen() {
-    char name[64] = {};
-    if (!SDL_VideoDriverName(name, sizeof name))
-        return false;
-    if (std::strcmp(name, "offscreen") != 0)
-        return false;
-    const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    return !(chosen && std::strstr(chosen, "offscreen"));
 }
 
 // A large picture fills thousands of fresh pages; 2 MB pages save most of the

@@ -1,8 +1,6 @@
 // The Windows side of the platform layer.
 #include "app/platform.h"
 
-#include "app/platform_api.h"
-
 #include <windows.h>
 
 #include <cstdio>
@@ -47,16 +45,6 @@ void preferDirectGLPath() {
     // runtime's copy of the environment, which is the one SDL reads.
     if (!std::getenv("SDL12COMPAT_OPENGL_SCALING"))
         _putenv("SDL12COMPAT_OPENGL_SCALING=0");
-}
-
-bool videoDriverIsUnseen() {
-    char name[64] = {};
-    if (!SDL_VideoDriverName(name, sizeof name))
-        return false;
-    if (std::strcmp(name, "offscreen") != 0)
-        return false;
-    const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    return !(chosen && std::strstr(chosen, "offscreen"));
 }
 
 // Large pages on Windows need a privilege that ordinary users lack and memory

@@ -4,8 +4,23 @@
 #include "app/error_log.h"
 #include "app/platform.h"
 
+#include <cstdlib>
+#include <cstring>
+
 Application application;
 SDL_Event event;
+
+// True when SDL fell back to its invisible offscreen driver although the user
+// did not ask for it through SDL_VIDEODRIVER: no window could ever be seen.
+static bool videoDriverIsUnseen() {
+    char name[64] = {};
+    if (!SDL_VideoDriverName(name, sizeof name))
+        return false;
+    if (std::strcmp(name, "offscreen") != 0)
+        return false;
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    return !(chosen && std::strstr(chosen, "offscreen"));
+}
 
 void Application::init() {
     openErrorLog();
