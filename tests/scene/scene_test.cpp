@@ -89,6 +89,18 @@ TEST_F(SceneTest, ListsHoldTheRobotTheLettersAndTheDistrict) {
         robotVertices += call.name == "glVertex3f";
     EXPECT_GT(robotVertices, 100u);
 
+    // The chest panel wears the robot's own picture (the first texture made),
+    // and the list ends with texturing off for the letters that follow it.
+    bool bindsPanel = false;
+    std::string lastSwitch;
+    for (const GlCall& call : robotCalls) {
+        bindsPanel = bindsPanel || (call.name == "glBindTexture" && call.args[1] == 1);
+        if ((call.name == "glEnable" || call.name == "glDisable") && call.args[0] == GL_TEXTURE_2D)
+            lastSwitch = call.name;
+    }
+    EXPECT_TRUE(bindsPanel);
+    EXPECT_EQ(lastSwitch, "glDisable");
+
     // Letters: no material of their own; U and S are read twice into equal lists.
     for (int id = 2; id <= 12; ++id) {
         SCOPED_TRACE(id);
@@ -108,7 +120,8 @@ TEST_F(SceneTest, ListsHoldTheRobotTheLettersAndTheDistrict) {
     EXPECT_TRUE(same(lists.at(6), lists.at(12))) << "the two S blocks";
     EXPECT_FALSE(same(lists.at(5), lists.at(6)));
 
-    // Both textures exist before the district's list records their names.
+    // The panel's texture is made while the robot loads; both district textures
+    // exist before the district's list records their names.
     size_t city = 0;
     while (city < fakegl::calls.size() &&
            !(fakegl::calls[city].name == "glNewList" && fakegl::calls[city].args[0] == cityList))
@@ -117,9 +130,9 @@ TEST_F(SceneTest, ListsHoldTheRobotTheLettersAndTheDistrict) {
     size_t textures = 0;
     for (size_t i = 0; i < city; ++i)
         textures += fakegl::calls[i].name == "glGenTextures";
-    EXPECT_EQ(textures, 2u);
-    EXPECT_EQ(windowTexture, 1u);
-    EXPECT_EQ(roofTexture, 2u);
+    EXPECT_EQ(textures, 3u);
+    EXPECT_EQ(windowTexture, 2u);
+    EXPECT_EQ(roofTexture, 3u);
     EXPECT_EQ(fakegl::count("glPushMatrix"), 60u);
 }
 

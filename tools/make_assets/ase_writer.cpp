@@ -45,6 +45,23 @@ static void writeMaterial(std::string& out, int index, const Material& m) {
     line(out, 2, "*MATERIAL_SELFILLUM " + fixed4(0.0));
     line(out, 2, "*MATERIAL_FALLOFF In");
     line(out, 2, "*MATERIAL_XP_TYPE Filter");
+    if (!m.bitmap.empty()) {
+        line(out, 2, "*MAP_DIFFUSE {");
+        line(out, 3, "*MAP_NAME " + quoted(m.name + "Picture"));
+        line(out, 3, "*MAP_CLASS \"Bitmap\"");
+        line(out, 3, "*MAP_SUBNO 1");
+        line(out, 3, "*MAP_AMOUNT " + fixed4(1.0));
+        line(out, 3, "*BITMAP " + quoted(m.bitmap));
+        line(out, 3, "*MAP_TYPE Screen");
+        line(out, 3, "*UVW_U_OFFSET " + fixed4(0.0));
+        line(out, 3, "*UVW_V_OFFSET " + fixed4(0.0));
+        line(out, 3, "*UVW_U_TILING " + fixed4(m.uTiling));
+        line(out, 3, "*UVW_V_TILING " + fixed4(m.vTiling));
+        line(out, 3, "*UVW_ANGLE " + fixed4(0.0));
+        line(out, 3, "*UVW_BLUR " + fixed4(1.0));
+        line(out, 3, "*BITMAP_FILTER Pyramidal");
+        line(out, 2, "}");
+    }
     line(out, 1, "}");
 }
 
@@ -95,6 +112,26 @@ static void writeObject(std::string& out, const MeshObject& object) {
         line(out, 3, text);
     }
     line(out, 2, "}");
+    if (!mesh.texCoords.empty()) {
+        // Texture vertices parallel the vertices, so each texture face names
+        // the same corners as its face.
+        line(out, 2, "*MESH_NUMTVERTEX " + std::to_string(mesh.texCoords.size()));
+        line(out, 2, "*MESH_TVERTLIST {");
+        for (size_t i = 0; i < mesh.texCoords.size(); ++i) {
+            const Vec2& t = mesh.texCoords[i];
+            std::snprintf(text, sizeof text, "*MESH_TVERT %zu\t", i);
+            line(out, 3, text + triple(t.x, t.y, 0.0));
+        }
+        line(out, 2, "}");
+        line(out, 2, "*MESH_NUMTVFACES " + std::to_string(mesh.faces.size()));
+        line(out, 2, "*MESH_TFACELIST {");
+        for (size_t i = 0; i < mesh.faces.size(); ++i) {
+            const Triangle& f = mesh.faces[i];
+            std::snprintf(text, sizeof text, "*MESH_TFACE %zu\t%d\t%d\t%d", i, f.a, f.b, f.c);
+            line(out, 3, text);
+        }
+        line(out, 2, "}");
+    }
     line(out, 1, "}");
     line(out, 1, "*PROP_MOTIONBLUR 0");
     line(out, 1, "*PROP_CASTSHADOW 1");

@@ -1,5 +1,5 @@
-// 24-bit uncompressed Windows bitmaps: a 14-byte file header, a 40-byte info
-// header and bottom-up rows of blue, green, red padded to four bytes.
+// Windows bitmaps with a 14-byte file header and a 40-byte info header, bottom
+// row first: 24-bit uncompressed, or 8-bit palette images run-length encoded.
 #pragma once
 
 #include <cstdint>
@@ -12,4 +12,18 @@ struct Image {
     std::vector<uint8_t> rgb;
 };
 
+// 24 bits per pixel: rows of blue, green, red padded to four bytes.
 std::vector<uint8_t> bmpBytes(const Image& image);
+
+// A palette image: one palette index per pixel, rows bottom first.
+struct PaletteImage {
+    int width;
+    int height;
+    std::vector<uint8_t> indices;
+    std::vector<uint8_t> paletteRgb; // red, green, blue per entry, at most 256 entries
+};
+
+// 8 bits per pixel, RLE8: runs of one index as (count, index), stretches of
+// three or more differing indices as literal runs, and a colour table with
+// only the entries the palette has.
+std::vector<uint8_t> rle8BmpBytes(const PaletteImage& image);

@@ -36,10 +36,19 @@ static bool writeModel(const std::string& directory, const std::string& name, co
     return writeFile(directory + "/" + name, text.data(), text.size());
 }
 
-static bool writeImage(const std::string& directory, const std::string& name, const Image& image) {
-    std::vector<uint8_t> bytes = bmpBytes(image);
-    std::printf("%-22s %8zu bytes %dx%d\n", name.c_str(), bytes.size(), image.width, image.height);
+static bool writeBitmap(const std::string& directory, const std::string& name,
+                        const std::vector<uint8_t>& bytes, int width, int height) {
+    std::printf("%-22s %8zu bytes %dx%d\n", name.c_str(), bytes.size(), width, height);
     return writeFile(directory + "/" + name, bytes.data(), bytes.size());
+}
+
+static bool writeImage(const std::string& directory, const std::string& name, const Image& image) {
+    return writeBitmap(directory, name, bmpBytes(image), image.width, image.height);
+}
+
+static bool writeImage(const std::string& directory, const std::string& name,
+                       const PaletteImage& image) {
+    return writeBitmap(directory, name, rle8BmpBytes(image), image.width, image.height);
 }
 
 int main(int argc, char** argv) {
@@ -64,5 +73,6 @@ int main(int argc, char** argv) {
     }
     ok = writeImage(directory, "textura_okna1.bmp", makeWallTexture()) && ok;
     ok = writeImage(directory, "textura_strecha.bmp", makeRoofTexture()) && ok;
+    ok = writeImage(directory, PANEL_TEXTURE_FILE, makePanelTexture()) && ok;
     return ok ? 0 : 1;
 }

@@ -18,9 +18,12 @@ struct Triangle {
     int a, b, c;
 };
 
+// A textured mesh has one texture coordinate per vertex (u across, v up, one
+// unit per picture before the material's tiling); an untextured one has none.
 struct Mesh {
     std::vector<Vec3> vertices;
     std::vector<Triangle> faces;
+    std::vector<Vec2> texCoords;
 };
 
 struct Material {
@@ -29,6 +32,9 @@ struct Material {
     Vec3 diffuse;
     Vec3 specular;
     double shine;
+    std::string bitmap = ""; // the diffuse picture as the program finds it; empty: none
+    double uTiling = 1.0;    // repeats of the picture across one unit of u
+    double vTiling = 1.0;
 };
 
 struct MeshObject {

@@ -140,3 +140,11 @@ void addSphere(Mesh& mesh, Vec3 centre, double radius, int around, int rings) {
         }
     }
 }
+
+void projectTexCoordsAlongZ(Mesh& mesh, Vec2 low, Vec2 high) {
+    mesh.texCoords.clear();
+    for (const Vec3& v : mesh.vertices) {
+        mesh.texCoords.push_back(
+            {(v.x - low.x) / (high.x - low.x), (v.y - low.y) / (high.y - low.y)});
+    }
+}

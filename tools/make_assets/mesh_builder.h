@@ -23,3 +23,8 @@ void addCylinder(Mesh& mesh, Vec3 base, Axis axis, double radius, double length,
 // Sphere of `around` segments around the vertical axis and `rings` from pole to
 // pole (`around` and twice `rings` divisors of TURN_STEPS).
 void addSphere(Mesh& mesh, Vec3 centre, double radius, int around, int rings);
+
+// Gives every vertex a texture coordinate by projecting it along z onto the
+// rectangle from `low` to `high`: the picture faces +z with (0, 0) at the low
+// corner and (1, 1) at the high one; sides parallel to z take its edge texels.
+void projectTexCoordsAlongZ(Mesh& mesh, Vec2 low, Vec2 high);

@@ -3,8 +3,9 @@
 #include "robot_shape.h"
 
 #include "mesh_builder.h"
+#include "textures.h"
 
-enum RobotMaterial { BODY_METAL, JOINT_DARK, EYE_GLOW, ACCENT };
+enum RobotMaterial { BODY_METAL, JOINT_DARK, EYE_GLOW, ACCENT, PANEL_PICTURE };
 
 // The returned reference holds until the next part is added.
 static MeshObject& part(Model& model, const char* name, RobotMaterial material) {
@@ -19,6 +20,16 @@ Model makeRobot() {
         {"RobotJoint", {0.10, 0.10, 0.12}, {0.22, 0.23, 0.26}, {0.50, 0.50, 0.50}, 0.20},
         {"RobotEye", {0.40, 0.30, 0.00}, {1.00, 0.80, 0.10}, {1.00, 1.00, 1.00}, 0.60},
         {"RobotAccent", {0.40, 0.10, 0.00}, {0.95, 0.35, 0.05}, {0.80, 0.80, 0.80}, 0.50},
+        // The program looks for the picture relative to its working directory,
+        // by a path written the way the format's exporters write them.
+        {"RobotPanel",
+         {0.50, 0.50, 0.50},
+         {1.00, 1.00, 1.00},
+         {0.60, 0.60, 0.60},
+         0.30,
+         std::string("data\\") + PANEL_TEXTURE_FILE,
+         2.0,
+         1.0},
     };
 
     // Heights, from the ground up.
@@ -48,10 +59,14 @@ Model makeRobot() {
     MeshObject& body = part(model, "Body", BODY_METAL);
     addBox(body.mesh, {-0.20, waist, -0.12}, {0.20, shoulder, 0.12});
 
-    MeshObject& panel = part(model, "ChestPanel", ACCENT);
-    addBox(panel.mesh, {-0.11, -0.34, 0.12}, {0.11, -0.18, 0.14});
-    addCylinder(panel.mesh, {-0.06, -0.42, 0.12}, Axis::Z, 0.025, 0.02, 16);
-    addCylinder(panel.mesh, {0.06, -0.42, 0.12}, Axis::Z, 0.025, 0.02, 16);
+    // The picture spans half the panel and repeats once across it (u tiling 2).
+    const Vec3 panelLow = {-0.16, -0.34, 0.12}, panelHigh = {0.16, -0.18, 0.14};
+    MeshObject& panel = part(model, "ChestPanel", PANEL_PICTURE);
+    addBox(panel.mesh, panelLow, panelHigh);
+    projectTexCoordsAlongZ(panel.mesh, {panelLow.x, panelLow.y}, {panelHigh.x, panelHigh.y});
+    MeshObject& buttons = part(model, "ChestButtons", ACCENT);
+    addCylinder(buttons.mesh, {-0.06, -0.42, 0.12}, Axis::Z, 0.025, 0.02, 16);
+    addCylinder(buttons.mesh, {0.06, -0.42, 0.12}, Axis::Z, 0.025, 0.02, 16);
 
     MeshObject& neck = part(model, "Neck", JOINT_DARK);
     addCylinder(neck.mesh, {0.0, shoulder, 0.0}, Axis::Y, 0.045, neckTop - shoulder, 16);
@@ -74,5 +89,11 @@ Model makeRobot() {
     MeshObject& tips = part(model, "AntennaTips", ACCENT);
     addSphere(tips.mesh, {-0.07, 0.37, 0.0}, 0.03, 12, 6);
     addSphere(tips.mesh, {0.07, 0.37, 0.0}, 0.03, 12, 6);
+
+    // Keep an untextured part last. Drawing a model leaves texturing on or off,
+    // and the bound picture, as its last object set them, and the robot's
+    // display list records that. The letter blocks are drawn right after the
+    // robots in every frame, so the list must end with texturing off, as it did
+    // before the panel had a picture.
     return model;
 }

@@ -1,5 +1,6 @@
 // Facade and roof pictures painted from integer hashes and a wrapping value
-// noise, so they tile without seams and come out the same on every run.
+// noise, so they tile without seams and come out the same on every run, and the
+// robot's panel drawn from a few shapes on integer pixels.
 #include "textures.h"
 
 #include <cstddef>
@@ -162,6 +163,48 @@ Image makeRoofTexture() {
                 c = mix(c, tar, 0.5);
             }
             setPixel(image, x, y, c);
+        }
+    }
+    return image;
+}
+
+PaletteImage makePanelTexture() {
+    enum { FRAME, FACE, SLOT, LAMP, LAMP_RIM, AMBER };
+    const int size = 32;
+    PaletteImage image{size, size, std::vector<uint8_t>(size * size), {}};
+    image.paletteRgb = {
+        52,  58,  72,  // FRAME: dark steel
+        170, 178, 190, // FACE: brushed plate
+        14,  16,  22,  // SLOT: the dark behind the vents
+        250, 252, 240, // LAMP: lit
+        60,  200, 255, // LAMP_RIM
+        255, 176, 40,  // AMBER: the middle lamp
+    };
+    // Rows bottom first, so y grows upwards.
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint8_t colour = FACE;
+            if (x < 2 || x >= size - 2 || y < 2 || y >= size - 2) {
+                colour = FRAME;
+            } else if (y >= 19 && y <= 27) {
+                // Three round lamps: a light of radius 2.5 pixels in a rim one
+                // pixel wide, measured as squared distances in half pixels.
+                const int centres[3] = {7, 15, 23};
+                for (int i = 0; i < 3; ++i) {
+                    const int dx = x - centres[i], dy = y - 23;
+                    const int squared = 4 * (dx * dx + dy * dy);
+                    if (squared <= 25) {
+                        colour = i == 1 ? AMBER : LAMP;
+                    } else if (squared <= 49) {
+                        colour = LAMP_RIM;
+                    }
+                }
+            } else if ((y == 16 || y == 17) && x >= 5 && x < size - 5) {
+                colour = (x + y) % 2 == 0 ? LAMP_RIM : FRAME; // small lights, every other pixel
+            } else if (y >= 5 && y <= 14 && (y - 5) % 4 < 2 && x >= 5 && x < size - 5) {
+                colour = SLOT; // three vents, two pixels high
+            }
+            image.indices[static_cast<size_t>(y) * size + x] = colour;
         }
     }
     return image;
