@@ -17,6 +17,9 @@ void loadTexture(const char* path, unsigned* name) {
     const std::string file = platformPath(path);
     std::FILE* probe = std::fopen(file.c_str(), "r");
     if (!probe) {
+        // The box's text names no file; with several bitmaps (a model's own
+        // among them) the user needs to know which one is missing.
+        std::fprintf(stderr, "Unable to find or open the texture: %s\n", file.c_str());
         const char* message = "Couldn't find a texture!";
         showMessageBox(MESSAGE_BOX_UNOWNED, "Error!", message);
         fatalExitShown(EXIT_MISSING_ASSET, message);

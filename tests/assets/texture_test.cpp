@@ -104,7 +104,9 @@ TEST_F(TextureTest, MissingOrUnreadableBitmapEndsTheProgramWithItsMessage) {
         const char* logged;
     };
     const std::vector<Case> cases = {
-        {"data\\missing.bmp", "Error!: Couldn't find a texture!\ngl calls: 0",
+        {"data\\missing.bmp",
+         "^Unable to find or open the texture: data/missing.bmp\nError!: Couldn't find a "
+         "texture!\ngl calls: 0\n$",
          "Couldn't find a texture!"},
         {"data\\v4.bmp", "^Error: Unknown DIB file format.\ngl calls: 0\n$",
          "Unknown DIB file format."},

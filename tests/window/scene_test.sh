@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole demonstration in a real X server: the first picture, the robot's
 # trace against the simulated run, the camera target under the arrow keys,
-# Escape, and a working directory without data.
+# Escape, and working directories without data or without the robot's picture.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
 
@@ -28,6 +28,20 @@ grep -q "Couldn't find a texture!" nodata/err.txt && echo "ok: no data: message 
 check "no data: error.txt" "$(cat nodata/error.txt)" "Couldn't find a texture!"
 grep -q "robot.ase" nodata/err.txt && echo "ok: no data: the missing model is reported first" \
   || fail "no data: the missing robot model was not reported"
+
+# The robot's material names its own picture: without it the program ends
+# while it reads the robot, naming the file.
+mkdir nopanel
+cp -r "$LETTERBOT_SOURCE_DIR/data" nopanel/data
+rm nopanel/data/robot_panel.bmp
+status=0
+(cd nopanel && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
+check "no panel picture: exit status" "$status" 3
+grep -qx "Unable to find or open the texture: data/robot_panel.bmp" nopanel/err.txt \
+  && grep -qx "Error!: Couldn't find a texture!" nopanel/err.txt \
+  && echo "ok: no panel picture: the message names the file" \
+  || fail "no panel picture: standard error: $(head -c 500 nopanel/err.txt)"
+check "no panel picture: error.txt" "$(cat nopanel/error.txt)" "Couldn't find a texture!"
 
 # The simulated run, folded, up to the start of the patrol.
 LETTERBOT_SIMULATED_TRACE_OUT="$work/simulated.txt" \
