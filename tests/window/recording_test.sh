@@ -16,7 +16,7 @@ command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null \
 work=$(mktemp -d)
 trap 'stop_recording; stop_xvfb; rm -rf "$work"' EXIT
 ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
-cd "$work"
+cd "$work" || exit 1
 start_xvfb || exit 1
 
 start_letterbot "$LETTERBOT" trace.txt err.txt 120

@@ -15,7 +15,7 @@ differing_pixels() {
 
 work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
-cd "$work"
+cd "$work" || exit 1
 start_xvfb || exit 1
 
 mkdir real white
@@ -29,7 +29,7 @@ convert -size "$size" xc:white -type truecolor BMP3:white/data/robot_panel.bmp
 # and the blocks ever reach, so only the figure, the sky and the ground remain
 # around the centre, whatever the timing.
 for copy in real white; do
-  cd "$work/$copy"
+  cd "$work/$copy" || exit 1
   start_letterbot "$LETTERBOT" out.txt err.txt 120
   if ! wait_for_window; then
     fail "$copy: the window did not appear; stderr: $(head -c 2000 err.txt)"
@@ -42,7 +42,7 @@ for copy in real white; do
   status=$(wait_letterbot)
   [ "$status" = 200 ] || fail "$copy: exit status $status"
 done
-cd "$work"
+cd "$work" || exit 1
 
 if [ -f real.png ] && [ -f white.png ]; then
   # Inside the panel, and inside the head just above it (at distance 5 the
