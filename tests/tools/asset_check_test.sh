@@ -11,6 +11,8 @@ trap 'rm -rf "$work"' EXIT
 
 "$tool" check "$data" >"$work/out.txt" 2>&1 || fail "the committed data does not pass: $(cat "$work/out.txt")"
 grep -q '^0 problems$' "$work/out.txt" || fail "no summary line"
+grep -q '^ok .*/data/robot_panel.bmp: bitmap 32 x 32, 8 bits per pixel (texture of .*/robot.ase)$' \
+  "$work/out.txt" || fail "the robot's own picture is not checked: $(cat "$work/out.txt")"
 
 mkdir "$work/data"
 cp "$data"/* "$work/data/"
