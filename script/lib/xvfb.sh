@@ -49,12 +49,13 @@ start_letterbot() {
 # The GL errors Mesa reported in a program's standard error: prints how many.
 gl_errors() { grep -c '^Mesa: User error' "$1" || true; }
 
-# Waits for the program to end and prints its exit status.
+# Waits for the program to end and sets LETTERBOT_STATUS to its exit status.
+# Call it in the shell that started the program, never inside $(...): a
+# subshell cannot wait for its parent's child, and would not wait at all.
 wait_letterbot() {
-  local status=0
-  wait "$LETTERBOT_PID" || status=$?
+  LETTERBOT_STATUS=0
+  wait "$LETTERBOT_PID" 2>/dev/null || LETTERBOT_STATUS=$?
   LETTERBOT_PID=""
-  echo "$status"
 }
 
 # Waits (at most 60 s) until the program's window is mapped; sets WINDOW_ID.

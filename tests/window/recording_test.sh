@@ -4,11 +4,8 @@
 # scene.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 . "$LETTERBOT_SOURCE_DIR/script/lib/recording.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
 
 command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null \
   || { echo "FAIL: ffmpeg is not installed (script/bootstrap test installs it)"; exit 1; }
@@ -22,18 +19,18 @@ start_xvfb || exit 1
 start_letterbot "$LETTERBOT" trace.txt err.txt 120
 if ! wait_for_window; then
   fail "the window did not appear; stderr: $(head -c 2000 err.txt)"
-  echo "$failures failed"
-  exit 1
+  finish
 fi
 started=$(date +%s.%N)
 if start_recording short.mp4 3 && wait_recording 60; then
-  echo "ok: the recording ended by itself"
+  ok "the recording ended by itself"
 else
   fail "the recording failed: $(head -c 1000 short.mp4.log)"
 fi
 echo "recording three seconds took $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
 press_key Escape
-check "Escape: exit status" "$(wait_letterbot)" 200
+wait_letterbot
+check "Escape: exit status" "$LETTERBOT_STATUS" 200
 
 # stream=width,height,r_frame_rate,nb_read_frames, one value a line
 read -r -d '' width height rate frames < <(ffprobe -v error -count_frames -select_streams v:0 \
@@ -42,7 +39,7 @@ read -r -d '' width height rate frames < <(ffprobe -v error -count_frames -selec
 check "video size" "${width:-?}x${height:-?}" "1024x768"
 check "frame rate" "${rate:-?}" "30/1"
 if [ -n "${frames:-}" ] && [ "$frames" -ge 60 ]; then
-  echo "ok: $frames frames"
+  ok "$frames frames"
 else
   fail "fewer than 60 frames: ${frames:-none}"
 fi
@@ -50,8 +47,7 @@ fi
 # The last frame shows the scene, not an empty part of the screen.
 ffmpeg -nostdin -v error -sseof -0.5 -i short.mp4 -frames:v 1 -y last.png
 colours=$(convert last.png -format %k info: 2>/dev/null || echo 0)
-[ "$colours" -gt 50 ] && echo "ok: the last frame shows the scene ($colours colours)" \
+[ "$colours" -gt 50 ] && ok "the last frame shows the scene ($colours colours)" \
   || fail "the last frame looks blank ($colours colours)"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

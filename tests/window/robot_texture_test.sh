@@ -4,14 +4,7 @@
 # nowhere else on the robot.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# differing_pixels A B GEOMETRY: how many pixels of that part of the pictures differ.
-differing_pixels() {
-  convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png \
-    && compare -metric AE a.png b.png null: 2>&1 | sed 's/[^0-9].*//'
-}
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
 work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
@@ -39,8 +32,8 @@ for copy in real white; do
   sleep 0.5
   screenshot "$work/$copy.png"
   press_key Escape
-  status=$(wait_letterbot)
-  [ "$status" = 200 ] || fail "$copy: exit status $status"
+  wait_letterbot
+  [ "$LETTERBOT_STATUS" = 200 ] || fail "$copy: exit status $LETTERBOT_STATUS"
 done
 cd "$work" || exit 1
 
@@ -51,18 +44,17 @@ if [ -f real.png ] && [ -f white.png ]; then
   head=$(differing_pixels real.png white.png 36x20+494+360)
   echo "differing pixels: ${panel:-?} of 480 on the panel, ${head:-?} of 720 on the head"
   if [ -n "$panel" ] && [ "$panel" -gt 100 ]; then
-    echo "ok: the panel shows its picture"
+    ok "the panel shows its picture"
   else
     fail "the panel looks the same with a white picture"
   fi
   # The camera stops at a slightly different place in each run; rounding may
   # move an edge of the eyes by a pixel, nothing more.
   if [ -n "$head" ] && [ "$head" -le 20 ]; then
-    echo "ok: the rest of the robot is unchanged"
+    ok "the rest of the robot is unchanged"
   else
     fail "the robot's head differs between the two runs, so the view was not the same"
   fi
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

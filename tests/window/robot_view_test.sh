@@ -3,12 +3,7 @@
 # the view following the camera target under the Right arrow, and Escape.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
-# differing_pixels A B: how many pixels of the two pictures differ.
-differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | sed 's/[^0-9].*//'; }
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
 work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
@@ -19,8 +14,7 @@ start_xvfb || exit 1
 start_letterbot "$LETTERBOT" trace.txt err.txt 120
 if ! wait_for_window; then
   fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"
-  echo "$failures failed"
-  exit 1
+  finish
 fi
 sleep 2
 
@@ -37,20 +31,20 @@ echo "pixels changed: ${idle:-?} idle for a second, ${moved:-?} holding Right fo
 # The robot walks by itself, so the camera must change more than a second of
 # the robot's own motion does.
 if [ -n "$moved" ] && [ -n "$idle" ] && [ "$moved" -gt "$idle" ]; then
-  echo "ok: holding Right moves the view"
+  ok "holding Right moves the view"
 else
   fail "holding Right did not change the view more than idling did"
 fi
 
 press_key Escape
-check "Escape: exit status" "$(wait_letterbot)" 200
+wait_letterbot
+check "Escape: exit status" "$LETTERBOT_STATUS" 200
 check "no GL errors" "$(gl_errors err.txt)" 0
 check "first trace line" "$(head -n 1 trace.txt)" "0.000000 0.000000"
 if grep -qvE '^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$' trace.txt; then
   fail "a trace line is not two numbers: $(grep -vE '^-?[0-9]+\.[0-9]{6} ' trace.txt | head -n 1)"
 else
-  echo "ok: $(wc -l <trace.txt) trace lines, each two numbers"
+  ok "$(wc -l <trace.txt) trace lines, each two numbers"
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

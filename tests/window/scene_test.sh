@@ -4,12 +4,8 @@
 # Escape, and working directories without data or without the robot's picture.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
-# pixel FILE X Y: prints "r g b" of one pixel.
-pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 # Drops consecutive repeated lines: the path, without the passes that waited.
 fold_trace() { uniq "$1"; }
 
@@ -23,10 +19,10 @@ mkdir nodata
 status=0
 (cd nodata && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 MESA_DEBUG=1 timeout -k 5 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
 check "no data: exit status" "$status" 3
-grep -q "Couldn't find a texture!" nodata/err.txt && echo "ok: no data: message on standard error" \
+grep -q "Couldn't find a texture!" nodata/err.txt && ok "no data: message on standard error" \
   || fail "no data: message missing from standard error: $(head -c 500 nodata/err.txt)"
 check "no data: error.txt" "$(cat nodata/error.txt)" "Couldn't find a texture!"
-grep -q "robot.ase" nodata/err.txt && echo "ok: no data: the missing model is reported first" \
+grep -q "robot.ase" nodata/err.txt && ok "no data: the missing model is reported first" \
   || fail "no data: the missing robot model was not reported"
 
 # The robot's material names its own picture: without it the program ends
@@ -39,7 +35,7 @@ status=0
 check "no panel picture: exit status" "$status" 3
 grep -qx "Unable to find or open the texture: data/robot_panel.bmp" nopanel/err.txt \
   && grep -qx "Error!: Couldn't find a texture!" nopanel/err.txt \
-  && echo "ok: no panel picture: the message names the file" \
+  && ok "no panel picture: the message names the file" \
   || fail "no panel picture: standard error: $(head -c 500 nopanel/err.txt)"
 check "no panel picture: error.txt" "$(cat nopanel/error.txt)" "Couldn't find a texture!"
 
@@ -52,15 +48,15 @@ simulated_lines=$(wc -l <simulated.txt)
 ln -s "$LETTERBOT_SOURCE_DIR/data" data
 started=$(date +%s.%N)
 start_letterbot "$LETTERBOT" trace.txt err.txt 200
-wait_for_window || { fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"; echo "$failures failed"; exit 1; }
+wait_for_window || { fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"; finish; }
 sleep 2
 screenshot first.png
 check "top left is the black sky" "$(pixel first.png 5 5)" "0 0 0"
 read -r r g b <<<"$(pixel first.png 100 500)"
-if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then echo "ok: the ground below is green"; \
+if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then ok "the ground below is green"; \
   else fail "the ground below is not green: $r $g $b"; fi
 colours=$(convert first.png -format %k info:)
-[ "$colours" -gt 50 ] && echo "ok: the picture is not blank ($colours colours)" \
+[ "$colours" -gt 50 ] && ok "the picture is not blank ($colours colours)" \
   || fail "the picture looks blank ($colours colours)"
 
 # Wait (at most 90 s from the start) for the patrol, then compare the paths.
@@ -71,7 +67,7 @@ while [ "$(date +%s)" -lt "$deadline" ]; do
 done
 fold_trace trace.txt | head -n "$simulated_lines" >real.txt
 if cmp -s real.txt simulated.txt; then
-  echo "ok: the real robot followed the simulated path to the patrol"
+  ok "the real robot followed the simulated path to the patrol"
 else
   fail "the real path differs from the simulated one: $(diff real.txt simulated.txt | head -n 6 | tr '\n' ' ')"
 fi
@@ -82,13 +78,13 @@ screenshot before.png
 press_key Left 1
 screenshot after.png
 if [ "$(convert before.png rgb:- | md5sum)" != "$(convert after.png rgb:- | md5sum)" ]; then
-  echo "ok: moving the camera target changes the view"
+  ok "moving the camera target changes the view"
 else
   fail "the view did not change with the arrow keys"
 fi
 
 press_key Escape
-check "Escape: exit status" "$(wait_letterbot)" 200
+wait_letterbot
+check "Escape: exit status" "$LETTERBOT_STATUS" 200
 check "no GL errors" "$(( $(gl_errors err.txt) + $(gl_errors nodata/err.txt) ))" 0
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

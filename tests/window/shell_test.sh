@@ -3,10 +3,7 @@
 # the window size.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
 work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
@@ -49,12 +46,12 @@ if wait_for_window; then
   check "window size" "$(xdotool getwindowgeometry "$WINDOW_ID" | sed -n 's/.*Geometry: //p')" "1024x768"
   check "error.txt is emptied at start" "$(stat -c %s error.txt)" 0
   press_key Escape
-  check "Escape: exit status" "$(wait_letterbot)" 200
+  wait_letterbot
+  check "Escape: exit status" "$LETTERBOT_STATUS" 200
   check "Escape: error.txt stays empty" "$(stat -c %s error.txt)" 0
   check "no GL errors" "$(gl_errors err.txt)" 0
 else
   fail "the window did not appear; stdout: $(head -c 300 out.txt); stderr: $(head -c 2000 err.txt)"
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

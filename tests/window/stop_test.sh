@@ -5,10 +5,7 @@
 # status 4 and one line on standard error.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if [ "$2" = "$3" ]; then echo "ok: $1"; else fail "$1: expected '$3', got '$2'"; fi; }
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
 work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
@@ -39,10 +36,11 @@ ended_within() {
 if start_running; then
   "$SEND_CLOSE_REQUEST" "$WINDOW_ID" || fail "could not send the close request"
   sleep 2
-  kill -0 "$PROGRAM_PID" 2>/dev/null && echo "ok: a close request leaves it running" \
+  kill -0 "$PROGRAM_PID" 2>/dev/null && ok "a close request leaves it running" \
     || fail "the close request ended the program"
   press_key Escape
-  check "Escape after the close request: exit status" "$(wait_letterbot)" 200
+  wait_letterbot
+  check "Escape after the close request: exit status" "$LETTERBOT_STATUS" 200
 fi
 
 # The shell reports a program ended by signal N with status 128 + N.
@@ -51,11 +49,12 @@ for signal in INT:130 TERM:143 HUP:129; do
   start_running || continue
   kill "-$name" "$PROGRAM_PID"
   if took=$(ended_within 2); then
-    echo "ok: SIG$name ended it in $took ms"
+    ok "SIG$name ended it in $took ms"
   else
     fail "SIG$name did not end it within 2 s"
   fi
-  check "SIG$name: exit status" "$(wait_letterbot 2>/dev/null)" "${signal#*:}"
+  wait_letterbot
+  check "SIG$name: exit status" "$LETTERBOT_STATUS" "${signal#*:}"
   check "SIG$name: error.txt stays empty" "$(stat -c %s error.txt)" 0
 done
 
@@ -65,17 +64,17 @@ if start_running; then
   wait "$XVFB_PID" 2>/dev/null
   XVFB_PID=""
   if took=$(ended_within 2); then
-    echo "ok: losing the display ended it in $took ms"
+    ok "losing the display ended it in $took ms"
   else
     fail "losing the display did not end it within 2 s"
   fi
-  check "display lost: exit status" "$(wait_letterbot)" 4
+  wait_letterbot
+  check "display lost: exit status" "$LETTERBOT_STATUS" 4
   check "display lost: standard error" "$(grep -v '^Mesa' err.txt)" \
     "letterbot: the connection to the display was lost"
   [ -s out.txt ] && [ "$(tail -c 1 out.txt | od -An -c | tr -d ' ')" = '\n' ] \
-    && echo "ok: display lost: the trace ends with a whole line" \
+    && ok "display lost: the trace ends with a whole line" \
     || fail "display lost: the trace was cut: $(tail -c 80 out.txt)"
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

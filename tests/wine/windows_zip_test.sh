@@ -8,18 +8,7 @@
 #   WINEPREFIX            Wine's folder, kept between runs (made on first use)
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
-
-failures=0
-passes=0
-ok() { echo "ok: $*"; passes=$((passes + 1)); }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { if [ "$2" = "$3" ]; then ok "$1"; else fail "$1: expected '$3', got '$2'"; fi; }
-pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
-finish() {
-  echo "$passes passed, $failures failed"
-  [ "$failures" -eq 0 ]
-  exit
-}
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
 : "${WINEPREFIX:?set WINEPREFIX to the folder Wine may use}"
 wine_loader=/usr/lib/wine/wine64
@@ -34,13 +23,6 @@ wine_run() { env -u SDL_VIDEODRIVER timeout -k 5 "$@"; }
 # Waits (bounded) until this prefix's Wine server and its helpers are gone, so
 # that nothing of Wine outlives the test or the X server it was given.
 end_wine() { timeout 30 "$wineserver" -w 2>/dev/null || "$wineserver" -k 2>/dev/null || true; }
-# Waits for the program started last (its run is bounded) and sets $status. In
-# the test's own shell: a command substitution could not wait for it.
-wait_program() {
-  status=0
-  wait "$LETTERBOT_PID" || status=$?
-  LETTERBOT_PID=""
-}
 
 work=$(mktemp -d)
 trap 'stop_xvfb; end_wine; rm -rf "$work"' EXIT
@@ -102,8 +84,8 @@ if [ -n "$box" ]; then
 else
   fail "missing bitmap: no message box \"Error!\""
 fi
-wait_program
-check "missing bitmap: exit status after the box" "$status" 3
+wait_letterbot
+check "missing bitmap: exit status after the box" "$LETTERBOT_STATUS" 3
 check "missing bitmap: error.txt" "$(cat nobitmap/error.txt 2>/dev/null)" "Couldn't find a texture!"
 
 # Ctrl+C: Wine hands SIGINT to a console program as Ctrl+C; the program ends at
@@ -121,8 +103,8 @@ if wait_for_window; then
     sleep 0.1
   done
   kill -0 "$LETTERBOT_PID" 2>/dev/null && kill -KILL "$LETTERBOT_PID"
-  wait_program
-  check "Ctrl+C: exit status" "$status" 58
+  wait_letterbot
+  check "Ctrl+C: exit status" "$LETTERBOT_STATUS" 58
 else
   fail "Ctrl+C: the window did not appear"
 fi
@@ -157,15 +139,15 @@ while [ "$(tr -d '\r' <trace.txt | uniq | wc -l)" -lt 200 ] && [ "$(date +%s)" -
   sleep 1
 done
 press_key Escape
-wait_program
-check "Escape: exit status" "$status" 200
+wait_letterbot
+check "Escape: exit status" "$LETTERBOT_STATUS" 200
 check "Escape: error.txt stays empty" "$(stat -c %s error.txt)" 0
 passes_run=$(wc -l <trace.txt)
 echo "passes per second under Wine: $(awk -v n="$passes_run" -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.0f", n / (b - a) }')"
 
 # Every line of the console output is a trace line, with Windows line ends.
 cr=$'\r'
-others=$(grep -cvE "^[0-9]+\.[0-9]{6} [0-9]+\.[0-9]{6}$cr\$" trace.txt)
+others=$(grep -cvE "^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$cr\$" trace.txt)
 check "standard output holds only trace lines" "$others" 0
 tr -d '\r' <trace.txt | uniq >"$work/folded.txt"
 compared=$(wc -l <"$work/folded.txt")
