@@ -31,6 +31,7 @@ echo "recording three seconds took $(awk -v a="$started" -v b="$(date +%s.%N)" '
 press_key Escape
 wait_letterbot
 check "Escape: exit status" "$LETTERBOT_STATUS" 200
+check "no GL errors" "$(gl_errors err.txt)" 0
 
 # stream=width,height,r_frame_rate,nb_read_frames, one value a line
 read -r -d '' width height rate frames < <(ffprobe -v error -count_frames -select_streams v:0 \

@@ -33,7 +33,8 @@ for copy in real white; do
   screenshot "$work/$copy.png"
   press_key Escape
   wait_letterbot
-  [ "$LETTERBOT_STATUS" = 200 ] || fail "$copy: exit status $LETTERBOT_STATUS"
+  check "$copy: exit status" "$LETTERBOT_STATUS" 200
+  check "$copy: no GL errors" "$(gl_errors err.txt)" 0
 done
 cd "$work" || exit 1
 

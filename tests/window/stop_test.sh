@@ -56,6 +56,7 @@ for signal in INT:130 TERM:143 HUP:129; do
   wait_letterbot
   check "SIG$name: exit status" "$LETTERBOT_STATUS" "${signal#*:}"
   check "SIG$name: error.txt stays empty" "$(stat -c %s error.txt)" 0
+  check "SIG$name: no GL errors" "$(gl_errors err.txt)" 0
 done
 
 if start_running; then
