@@ -23,3 +23,10 @@ enum FileBytesResult {
 FileBytesResult readFileBytes(const char* path, FileBytes* file);
 
 void releaseFileBytes(FileBytes* file);
+
+// For the platform files: reads a stream of unknown length to its end into one
+// growing malloc block, starting with room for `capacity` bytes. `readSome`
+// reads at most `size` bytes of `source` into `buffer` and returns how many,
+// 0 at the end, or a negative number on an error.
+typedef ptrdiff_t (*ReadSomeFunction)(void* source, uint8_t* buffer, size_t size);
+bool readToEnd(ReadSomeFunction readSome, void* source, size_t capacity, FileBytes* file);

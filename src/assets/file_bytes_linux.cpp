@@ -11,40 +11,15 @@
 
 namespace {
 
-// Reads to the end of the stream into one growing malloc block.
-bool readToEnd(int descriptor, size_t capacity, FileBytes* file) {
-    uint8_t* buffer = static_cast<uint8_t*>(std::malloc(capacity ? capacity : 1));
-    size_t filled = 0;
-    while (buffer) {
-        if (filled == capacity) {
-            const size_t larger = capacity < 65536 ? 65536 : capacity * 2;
-            uint8_t* grown =
-                larger > capacity ? static_cast<uint8_t*>(std::realloc(buffer, larger)) : nullptr;
-            if (!grown)
-                break;
-            buffer = grown;
-            capacity = larger;
-        }
-        const ssize_t got = read(descriptor, buffer + filled, capacity - filled);
-        if (got < 0)
-            break;
-        if (got == 0) {
-            *file = FileBytes{filled ? buffer : nullptr, filled, false};
-            if (!filled)
-                std::free(buffer);
-            return true;
-        }
-        filled += size_t(got);
-    }
-    std::free(buffer);
-    return false;
+ptrdiff_t readDescriptor(void* source, uint8_t* buffer, size_t size) {
+    return ::read(*static_cast<int*>(source), buffer, size);
 }
 
 } // namespace
 
 FileBytesResult readFileBytes(const char* path, FileBytes* file) {
     *file = FileBytes{nullptr, 0, false};
-    const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return FILE_BYTES_UNOPENABLE;
     struct stat status;
@@ -63,7 +38,8 @@ FileBytesResult readFileBytes(const char* path, FileBytes* file) {
             return FILE_BYTES_OK;
         }
     }
-    const bool read = readToEnd(descriptor, regular ? size_t(status.st_size) : 0, file);
+    const bool read =
+        readToEnd(readDescriptor, &descriptor, regular ? size_t(status.st_size) : 0, file);
     close(descriptor);
     return read ? FILE_BYTES_OK : FILE_BYTES_UNREADABLE;
 }

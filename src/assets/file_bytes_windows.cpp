@@ -9,37 +9,14 @@
 
 namespace {
 
-// Reads to the end of the stream into one growing malloc block. A pipe whose
-// writer has gone reports its end as a broken pipe.
-bool readToEnd(HANDLE handle, size_t capacity, FileBytes* file) {
-    uint8_t* buffer = static_cast<uint8_t*>(std::malloc(capacity ? capacity : 1));
-    size_t filled = 0;
-    while (buffer) {
-        if (filled == capacity) {
-            const size_t larger = capacity < 65536 ? 65536 : capacity * 2;
-            uint8_t* grown =
-                larger > capacity ? static_cast<uint8_t*>(std::realloc(buffer, larger)) : nullptr;
-            if (!grown)
-                break;
-            buffer = grown;
-            capacity = larger;
-        }
-        const size_t room = capacity - filled;
-        const DWORD wanted = room > 0x40000000 ? 0x40000000 : DWORD(room);
-        DWORD got = 0;
-        if (!ReadFile(handle, buffer + filled, wanted, &got, nullptr) &&
-            GetLastError() != ERROR_BROKEN_PIPE)
-            break;
-        if (got == 0) {
-            *file = FileBytes{filled ? buffer : nullptr, filled, false};
-            if (!filled)
-                std::free(buffer);
-            return true;
-        }
-        filled += got;
-    }
-    std::free(buffer);
-    return false;
+// A pipe whose writer has gone reports its end as a broken pipe.
+ptrdiff_t readHandle(void* source, uint8_t* buffer, size_t size) {
+    const DWORD wanted = size > 0x40000000 ? 0x40000000 : DWORD(size);
+    DWORD got = 0;
+    if (!ReadFile(*static_cast<HANDLE*>(source), buffer, wanted, &got, nullptr) &&
+        GetLastError() != ERROR_BROKEN_PIPE)
+        return -1;
+    return ptrdiff_t(got);
 }
 
 // A view of the whole file, or null.
@@ -80,7 +57,7 @@ FileBytesResult readFileBytes(const char* path, FileBytes* file) {
             return FILE_BYTES_OK;
         }
     }
-    const bool read = readToEnd(handle, mappable ? size_t(size) : 0, file);
+    const bool read = readToEnd(readHandle, &handle, mappable ? size_t(size) : 0, file);
     CloseHandle(handle);
     return read ? FILE_BYTES_OK : FILE_BYTES_UNREADABLE;
 }
