@@ -10,10 +10,8 @@ set -u
 command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null \
   || { echo "FAIL: ffmpeg is not installed (script/bootstrap test installs it)"; exit 1; }
 
-work=$(mktemp -d)
-trap 'stop_recording; stop_xvfb; rm -rf "$work"' EXIT
-ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
-cd "$work" || exit 1
+before_cleanup() { stop_recording; }
+enter_scratch_folder with-data
 start_xvfb || exit 1
 
 start_letterbot "$LETTERBOT" trace.txt err.txt 120

@@ -6,9 +6,7 @@ set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
 . "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
-work=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$work"' EXIT
-cd "$work" || exit 1
+enter_scratch_folder
 start_xvfb || exit 1
 
 mkdir real white

@@ -5,10 +5,7 @@ set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
 . "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
-work=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$work"' EXIT
-ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
-cd "$work"
+enter_scratch_folder with-data
 start_xvfb || exit 1
 
 start_letterbot "$LETTERBOT" trace.txt err.txt 120

@@ -9,9 +9,7 @@ set -u
 # Drops consecutive repeated lines: the path, without the passes that waited.
 fold_trace() { uniq "$1"; }
 
-work=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$work"' EXIT
-cd "$work"
+enter_scratch_folder
 start_xvfb || exit 1
 
 # Without data/ the first texture is missing: status 3 and the message.

@@ -5,10 +5,7 @@ set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
 . "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
 
-work=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$work"' EXIT
-ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
-cd "$work"
+enter_scratch_folder with-data
 
 # No display at all: SDL would fall back to an invisible window.
 printf 'old message' >error.txt

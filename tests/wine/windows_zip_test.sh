@@ -24,9 +24,8 @@ wine_run() { env -u SDL_VIDEODRIVER timeout -k 5 "$@"; }
 # that nothing of Wine outlives the test or the X server it was given.
 end_wine() { timeout 30 "$wineserver" -w 2>/dev/null || "$wineserver" -k 2>/dev/null || true; }
 
-work=$(mktemp -d)
-trap 'stop_xvfb; end_wine; rm -rf "$work"' EXIT
-cd "$work"
+before_cleanup() { end_wine; }
+enter_scratch_folder
 cmake -E tar xf "$LETTERBOT_ZIP" || { fail "the zip does not unpack"; finish; }
 package="$work/letterbot-windows-x64"
 for file in letterbot.exe letterbot-assets.exe SDL.dll SDL2.dll README.txt \
