@@ -1,7 +1,7 @@
 // Bitmap decoding speed: our reader beside stb_image and SDL's loader on the
 // same 4096 x 4096 files (24-bit and 8-bit palette), in megapixels per second.
 #include "assets/bmp_reader.h"
-#include "assets/file_bytes.h"
+#include "platform/file_bytes.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // The floor under letterbot's frame rate: a loop that only polls, clears and
 // swaps a window like letterbot's. Prints passes per second.
 // usage: empty_loop [SECONDS]
-#include "app/platform.h"
-#include "app/platform_api.h"
+#include "platform/platform.h"
+#include "platform/platform_api.h"
 
 #include <cstdio>
 #include <cstdlib>

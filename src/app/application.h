@@ -2,7 +2,7 @@
 // fatal-error path and the table of lights.
 #pragma once
 
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 
 #include <cstdint>
 

@@ -1,12 +1,22 @@
 // letterbot: a robot arranges letter blocks in front of a generated district.
 #include "app/application.h"
-#include "app/platform.h"
-#include "app/stop.h"
+#include "platform/platform.h"
 #include "scene/camera.h"
 #include "scene/robot.h"
 #include "scene/scene.h"
 
 #include <cstdlib>
+
+// One pass of the main loop: the input snapshot, the controls, the robot's
+// step, the frame, and its presentation. The platform decides how passes
+// follow one another.
+static void runPass() {
+    application.updateInput();
+    handleControls(application);
+    robot.update();
+    drawFrame();
+    application.swapBuffers();
+}
 
 int main(int, char**) {
     endOnStopRequests();
@@ -30,12 +40,5 @@ int main(int, char**) {
 
     buildScene();
     startFetching(robot);
-
-    for (;;) {
-        application.updateInput();
-        handleControls(application);
-        robot.update();
-        drawFrame();
-        application.swapBuffers();
-    }
+    runMainLoop(runPass);
 }

@@ -2,7 +2,7 @@
 #include "app/application.h"
 
 #include "app/error_log.h"
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -8,8 +8,8 @@
 // then applied in file order.
 #include "assets/ase_loader.h"
 
-#include "app/platform.h"
-#include "assets/file_bytes.h"
+#include "platform/platform.h"
+#include "platform/file_bytes.h"
 #include "assets/text_scan.h"
 #include "assets/texture.h"
 

@@ -2,9 +2,9 @@
 // every supported pixel layout into packed, bottom-up RGB rows.
 #include "assets/bmp_reader.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "assets/byte_cursor.h"
-#include "assets/file_bytes.h"
+#include "platform/file_bytes.h"
 
 #include <cstdio>
 #include <cstdlib>

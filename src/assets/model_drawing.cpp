@@ -1,7 +1,7 @@
 // Model drawing: one glBegin/glEnd per object, four or five calls per corner.
 #include "assets/model_drawing.h"
 
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 
 static const tMaterialInfo* materialOf(const tModel& model, int32_t index) {
     if (index < 0 || size_t(index) >= model.materials.size())

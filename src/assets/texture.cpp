@@ -3,8 +3,8 @@
 
 #include "app/application.h"
 #include "app/error_log.h"
-#include "app/platform.h"
-#include "app/platform_api.h"
+#include "platform/platform.h"
+#include "platform/platform_api.h"
 #include "assets/bmp_reader.h"
 
 #include <cstdio>

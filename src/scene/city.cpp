@@ -2,7 +2,7 @@
 // changing that order would change every building after it.
 #include "scene/city.h"
 
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 #include "scene/scene.h"
 
 CityRandom cityRandom = {1};

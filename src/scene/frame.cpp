@@ -1,7 +1,7 @@
 // One frame: the ground, both robots, the letter blocks and the district.
 #include "scene/scene.h"
 
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 #include "scene/camera.h"
 #include "scene/letter_block.h"
 #include "scene/robot.h"

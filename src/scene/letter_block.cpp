@@ -1,7 +1,7 @@
 // The table of letter blocks and their per-frame settling spin and drawing.
 #include "scene/letter_block.h"
 
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 
 LetterBlock letterBlocks[LETTER_BLOCK_COUNT];
 

@@ -3,7 +3,7 @@
 #include "scene/robot.h"
 
 #include "app/pacing.h"
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 #include "scene/letter_block.h"
 #include "scene/scene.h"
 

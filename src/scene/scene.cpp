@@ -2,7 +2,7 @@
 // are compiled into fixed display lists, so a frame only calls lists.
 #include "scene/scene.h"
 
-#include "app/platform_api.h"
+#include "platform/platform_api.h"
 #include "assets/ase_loader.h"
 #include "assets/model_drawing.h"
 #include "assets/texture.h"

@@ -3,7 +3,7 @@
 // says in one line per file what it found or what is wrong.
 #include "commands.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "assets/ase_loader.h"
 #include "assets/bmp_reader.h"
 

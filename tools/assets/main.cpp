@@ -2,7 +2,7 @@
 // models with the program's own readers and says what it found.
 #include "commands.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstring>

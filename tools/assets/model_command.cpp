@@ -4,7 +4,7 @@
 // bounding box and a checksum of its geometry.
 #include "commands.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "assets/ase_loader.h"
 #include "assets/bmp_reader.h"
 

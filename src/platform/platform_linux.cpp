@@ -1,15 +1,49 @@
-// How the program ends from outside on Linux: a stop signal, or the loss of
-// the X display it draws on.
-#include "app/stop.h"
+// The Linux side of the platform layer: message boxes as lines on standard
+// error, the stop signals and the loss of the X display, and the endless main
+// loop. Paths and files are files_posix.cpp's.
+#include "platform/platform.h"
 
 #include "app/application.h"
 
 #include <X11/Xlib.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+
+#include <sys/mman.h>
 #include <unistd.h>
+
+void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
+    std::fprintf(stderr, "%s: %s", caption ? caption : "", text ? text : "");
+    const size_t length = text ? std::strlen(text) : 0;
+    if (length == 0 || text[length - 1] != '\n')
+        std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void showMessagesOnConsole() {}
+
+void preferDirectGLPath() {
+    // The window is never resized, so the scaling framebuffer only costs a copy
+    // of every frame; overwrite = 0 keeps a value the user set.
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+}
+
+// A large picture fills thousands of fresh pages; 2 MB pages save most of the
+// page faults, which cost as much as the decoding.
+void preferLargePages(void* block, size_t size) {
+    const uintptr_t huge = uintptr_t(2) << 20;
+    if (!block || size < 2 * huge)
+        return;
+    const uintptr_t begin = (uintptr_t(block) + huge - 1) & ~(huge - 1);
+    const uintptr_t end = (uintptr_t(block) + size) & ~(huge - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 
 namespace {
 
@@ -50,4 +84,9 @@ void endOnStopRequests() {
         sigaction(signal, &action, nullptr);
     }
     XSetIOErrorHandler(endOnLostDisplay);
+}
+
+void runMainLoop(void (*pass)()) {
+    for (;;)
+        pass();
 }

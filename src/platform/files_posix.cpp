@@ -1,8 +1,11 @@
-// Reading an asset file whole on Linux: mapped when possible, read otherwise.
-#include "assets/file_bytes.h"
+// Paths and asset files where the system is POSIX (Linux, and the browser's
+// in-memory file system under Emscripten): backslashes become slashes, and a
+// regular file is mapped when the system can map it, read otherwise.
+#include "platform/file_bytes.h"
+#include "platform/platform.h"
 
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -16,6 +19,14 @@ ptrdiff_t readDescriptor(void* source, uint8_t* buffer, size_t size) {
 }
 
 } // namespace
+
+std::string platformPath(const char* path) {
+    std::string result = path ? path : "";
+    for (char& c : result)
+        if (c == '\\')
+            c = '/';
+    return result;
+}
 
 FileBytesResult readFileBytes(const char* path, FileBytes* file) {
     *file = FileBytes{nullptr, 0, false};

@@ -1,6 +1,8 @@
 // The one place the library includes SDL, GL and GLU. These are the entry points
-// the library calls; the program links the real libraries, and tests/fakes
-// supplies every one of them so that the unit tests run without a display:
+// the library calls. On the desktop the program links the real libraries; in
+// the browser sdl_web.cpp supplies the SDL ones, gl4es the GL ones on WebGL and
+// GLU's own sources the other two; tests/fakes supplies every one of them so
+// that the unit tests run without a display:
 //   SDL: SDL_Init, SDL_Quit, SDL_VideoDriverName, SDL_SetVideoMode,
 //        SDL_GL_SetAttribute, SDL_WM_SetCaption, SDL_PollEvent, SDL_GetKeyState,
 //        SDL_GetMouseState, SDL_GL_SwapBuffers, SDL_GetTicks

@@ -1,6 +1,6 @@
 // Reading an asset file whole: what the platforms share, for the streams that
 // cannot be mapped.
-#include "assets/file_bytes.h"
+#include "platform/file_bytes.h"
 
 #include <cstdlib>
 

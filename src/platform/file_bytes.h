@@ -1,4 +1,6 @@
 // The whole of an asset file, read-only, for the decoders to walk in memory.
+// Each platform file provides readFileBytes and releaseFileBytes; readToEnd
+// is shared by them.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +18,11 @@ enum FileBytesResult {
     FILE_BYTES_UNREADABLE, // opened, but reading failed or memory ran out
 };
 
-// A regular file is mapped (copying a large model into fresh memory costs more
-// than decoding it); anything else, such as a pipe, is read to its end. The
-// mapping is private and read-only: the program reads its assets once, at
-// start-up, and nothing else is expected to shorten them meanwhile.
+// On the desktop a regular file is mapped (copying a large model into fresh
+// memory costs more than decoding it); anything else, such as a pipe, is read
+// to its end. The mapping is private and read-only: the program reads its
+// assets once, at start-up, and nothing else is expected to shorten them
+// meanwhile. The browser's files are in memory already and are read.
 FileBytesResult readFileBytes(const char* path, FileBytes* file);
 
 void releaseFileBytes(FileBytes* file);
