@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include "app/application.h"
+#include "platform/message_line.h"
 
 #include <X11/Xlib.h>
 
@@ -11,18 +12,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
-    std::fprintf(stderr, "%s: %s", caption ? caption : "", text ? text : "");
-    const size_t length = text ? std::strlen(text) : 0;
-    if (length == 0 || text[length - 1] != '\n')
-        std::fputc('\n', stderr);
-    std::fflush(stderr);
+    printMessageLine(caption, text);
 }
 
 void showMessagesOnConsole() {}

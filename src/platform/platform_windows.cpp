@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include "platform/file_bytes.h"
+#include "platform/message_line.h"
 
 #include <windows.h>
 
@@ -62,15 +63,12 @@ const uint8_t* mapWhole(HANDLE handle) {
 } // namespace
 
 void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text) {
-    caption = caption ? caption : "";
-    text = text ? text : "";
     if (messagesOnConsole) {
-        const size_t length = std::strlen(text);
-        std::fprintf(stderr, "%s: %s%s", caption, text,
-                     length == 0 || text[length - 1] != '\n' ? "\n" : "");
-        std::fflush(stderr);
+        printMessageLine(caption, text);
         return;
     }
+    caption = caption ? caption : "";
+    text = text ? text : "";
     // Whatever the program printed so far is on the console before the box
     // waits for the user.
     std::fflush(stdout);
