@@ -1,0 +1,28 @@
+# The program as a page: build-web/site/ holds index.html and what it loads,
+# letterbot.js, letterbot.wasm and letterbot.data (data/ packed for the
+# in-memory file system, where the program finds it as on the desktop). Any
+# static web server can serve the folder.
+set(SITE_DIR ${CMAKE_BINARY_DIR}/site)
+set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} SUFFIX .js)
+target_link_options(letterbot PRIVATE
+  # gl4es draws from arrays in memory, which WebGL 1 alone cannot.
+  -sFULL_ES2=1
+  # exit() runs the exit handlers and reports the status to the page.
+  -sEXIT_RUNTIME=1
+  # A large model of one's own needs more than the initial memory.
+  -sALLOW_MEMORY_GROWTH=1
+  -sENVIRONMENT=web
+  # The page reads "error.txt" and may take an asset away before the start.
+  -sEXPORTED_RUNTIME_METHODS=FS
+  --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
+file(GLOB SITE_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
+set_property(TARGET letterbot APPEND PROPERTY LINK_DEPENDS ${SITE_DATA_FILES})
+configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/index.html ${SITE_DIR}/index.html COPYONLY)
+
+# The notices of the libraries compiled into the page travel with it.
+configure_file(${GL4ES_DIR}/LICENSE ${SITE_DIR}/LICENSE-gl4es.txt COPYONLY)
+file(READ ${GLU_DIR}/src/libutil/mipmap.c GLU_SOURCE)
+string(FIND "${GLU_SOURCE}" "*/" GLU_NOTICE_END)
+math(EXPR GLU_NOTICE_END "${GLU_NOTICE_END} + 2")
+string(SUBSTRING "${GLU_SOURCE}" 0 ${GLU_NOTICE_END} GLU_NOTICE)
+file(WRITE ${SITE_DIR}/LICENSE-GLU.txt "GLU 9.0.2 (src/libutil), under this notice:\n\n${GLU_NOTICE}\n")

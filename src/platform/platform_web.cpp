@@ -1,0 +1,69 @@
+// The browser side of the platform layer: message boxes as the page's modal
+// alert, no stop requests (a page has no signals and no display to lose), and
+// one pass of the main loop per animation frame. Paths and files are
+// files_posix.cpp's, on the in-memory file system that the page fills with
+// data/ before the program starts.
+#include "platform/platform.h"
+
+#include "platform/message_line.h"
+
+#include <emscripten.h>
+#include <emscripten/eventloop.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool messagesOnConsole = false;
+
+} // namespace
+
+void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
+    if (messagesOnConsole) {
+        printMessageLine(caption, text);
+        return;
+    }
+    caption = caption ? caption : "";
+    text = text ? text : "";
+    // Like a message box, alert() holds the program until OK is pressed; it
+    // has no title of its own, so the caption heads the text.
+    std::fflush(stdout);
+    EM_ASM({ alert(UTF8ToString($0) + "\n\n" + UTF8ToString($1)); }, caption, text);
+}
+
+void showMessagesOnConsole() {
+    messagesOnConsole = true;
+}
+
+// The browser keeps the window's framebuffer itself.
+void preferDirectGLPath() {}
+
+void preferLargePages(void*, size_t) {}
+
+void endOnStopRequests() {}
+
+namespace {
+
+void (*mainLoopPass)();
+
+void runPassThenAskForTheNext(void*) {
+    mainLoopPass();
+    emscripten_async_call(runPassThenAskForTheNext, nullptr, -1);
+}
+
+} // namespace
+
+// The page must get control back after every pass to show the frame and take
+// events, so the browser calls the pass once per animation frame (its own
+// rate: the display's; none while the tab is hidden), and main's stack is
+// unwound here. Each frame asks for the next one only once its pass is done.
+// Emscripten's own main loop is not used: it keeps the runtime alive, and an
+// exit() during a pass then neither runs the exit handlers nor ends anything,
+// the next frame simply comes; between these frames nothing holds the
+// runtime, so exit() ends the program with its handlers, as on the desktop.
+void runMainLoop(void (*pass)()) {
+    mainLoopPass = pass;
+    emscripten_async_call(runPassThenAskForTheNext, nullptr, -1);
+    emscripten_unwind_to_js_event_loop();
+}
