@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The program in the browser: its page in headless Chromium, served from a
+# free local port. The picture shows the scene and holding Right changes the
+# view; the trace in the browser's console follows the robot's simulated path;
+# standard output holds only the trace; Escape gives status 200 and the last
+# picture stays; a missing texture gives the "Error!" alert, then status 3;
+# a Chromium without WebGL gives status 2 and its message; and Chromium reports
+# no WebGL error. Needs LETTERBOT_SITE (build-web/site), LETTERBOT_TOOLS (the
+# native build, for the simulated trace) and LETTERBOT_SOURCE_DIR.
+set -u
+. "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
+. "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
+
+[ -f "$LETTERBOT_SITE/index.html" ] && [ -f "$LETTERBOT_SITE/letterbot.wasm" ] \
+  || { echo "FAIL: no site in $LETTERBOT_SITE (script/web build makes it)"; exit 1; }
+/usr/bin/python3 -c 'import selenium' 2>/dev/null && [ -x /usr/bin/chromium ] \
+  && [ -x /usr/bin/chromedriver ] \
+  || { echo "FAIL: chromium, chromium-driver and python3-selenium are needed (script/bootstrap web)"; exit 1; }
+
+# The driver runs in the background, so that a stopped test stops it too; it
+# takes Chromium and its server with it.
+driver=""
+before_cleanup() {
+  if [ -n "$driver" ]; then
+    kill "$driver" 2>/dev/null
+    wait "$driver" 2>/dev/null
+  fi
+}
+enter_scratch_folder
+
+# drive SCENARIO [ARGUMENT]: runs one scenario into the folder SCENARIO.
+drive() {
+  mkdir -p "$1"
+  /usr/bin/python3 "$LETTERBOT_SOURCE_DIR/tests/web/drive_page.py" "$LETTERBOT_SITE" "$1" "$@" \
+    >"$1/driver.txt" 2>&1 &
+  driver=$!
+  wait "$driver" || fail "$1: the driver failed: $(tail -n 5 "$1/driver.txt")"
+  driver=""
+}
+
+simulated_trace simulated.txt || fail "the simulated trace was not written"
+simulated_lines=$(wc -l <simulated.txt 2>/dev/null || echo 0)
+
+started=$(date +%s)
+drive demo "$simulated_lines"
+cd demo || finish
+if [ -f first.png ]; then
+  check "top left is the black sky" "$(pixel first.png 5 5)" "0 0 0"
+  read -r r g b <<<"$(pixel first.png 100 500)"
+  if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then ok "the ground below is green"
+  else fail "the ground below is not green: $r $g $b"; fi
+  read -r r g b <<<"$(pixel first.png 900 200)"
+  if [ "$r" -gt 40 ] || [ "$b" -gt 40 ]; then ok "the district stands at the right"
+  else fail "no building at the right: $r $g $b"; fi
+  blue=$(convert first.png -crop 600x250+212+300 -fx '(b>2*r && b>2*g && b>0.3) ? 1 : 0' \
+    -format '%[fx:round(mean*150000)]' info: 2>/dev/null || echo 0)
+  [ "$blue" -gt 1000 ] && ok "the blue robots and blocks stand in the middle ($blue pixels)" \
+    || fail "hardly anything blue in the middle: $blue pixels"
+  idle=$(differing_pixels idle.png before.png)
+  moved=$(differing_pixels before.png after.png)
+  echo "pixels changed: ${idle:-?} idle for a second, ${moved:-?} holding Right for a second"
+  if [ -n "$moved" ] && [ -n "$idle" ] && [ "$moved" -gt "$idle" ]; then
+    ok "holding Right moves the view"
+  else
+    fail "holding Right did not change the view more than idling did"
+  fi
+  check "the arrow, page and space keys do not scroll the page" "$(cat scroll.txt 2>/dev/null)" 0
+else
+  fail "no picture of the canvas"
+fi
+check "first trace line" "$(head -n 1 trace.txt)" "0.000000 0.000000"
+if grep -qvE '^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$' trace.txt; then
+  fail "standard output holds more than the trace: $(grep -vE '^-?[0-9]+\.[0-9]{6} ' trace.txt | head -n 1)"
+else
+  ok "$(wc -l <trace.txt) lines on standard output, each a trace line"
+fi
+follows_simulated_path trace.txt ../simulated.txt
+echo "passes per second: $(($(wc -l <trace.txt) / ($(date +%s) - started + 1)))"
+check "Escape: exit status" "$(cat status.txt)" 200
+grep -q '^letterbot ended with status 200: it ended with Escape\.$' page.txt \
+  && ok "the page says how it ended" || fail "the page says: $(head -c 300 page.txt)"
+colours=$(convert end.png -format %k info: 2>/dev/null || echo 0)
+[ "$colours" -gt 50 ] && ok "the last picture stays after Escape ($colours colours)" \
+  || fail "the canvas is blank after Escape ($colours colours)"
+check "nothing on standard error" "$(cat errors.txt)" ""
+cd ..
+
+drive missing-texture
+check "missing texture: the alert" "$(cat missing-texture/alert.txt 2>/dev/null)" \
+  "$(printf "Error!\n\nCouldn't find a texture!")"
+check "missing texture: exit status" "$(cat missing-texture/status.txt)" 3
+check "missing texture: standard error names it" "$(cat missing-texture/errors.txt)" \
+  "Unable to find or open the texture: data/robot_panel.bmp"
+grep -qx "error.txt: Couldn't find a texture!" missing-texture/page.txt \
+  && ok "missing texture: the page shows error.txt" \
+  || fail "missing texture: the page says $(head -c 300 missing-texture/page.txt)"
+
+drive no-webgl
+check "no WebGL: exit status" "$(cat no-webgl/status.txt)" 2
+check "no WebGL: the message on standard output" "$(cat no-webgl/trace.txt)" "SDL_SetVideoMode == NULL"
+grep -qx "error.txt: SDL_SetVideoMode == NULL" no-webgl/page.txt \
+  && ok "no WebGL: the page shows error.txt" \
+  || fail "no WebGL: the page says $(head -c 300 no-webgl/page.txt)"
+
+webgl_errors=$(cat ./*/console.txt | grep -E 'WebGL: INVALID_|GL_INVALID_' | head -n 3)
+check "no WebGL errors in the console" "$webgl_errors" ""
+finish

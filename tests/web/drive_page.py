@@ -1,0 +1,277 @@
+#!/usr/bin/python3
+"""Drives letterbot's page in headless Chromium for the browser test and the
+figures: serves the site from this process on a free local port, runs one
+scenario and leaves what it saw as files in OUT, for the calling script to
+check. Run with Debian's Python, which has python3-selenium.
+
+    drive_page.py SITE OUT demo TRACE_LINES   the scene, Right, the trace up to
+                                              TRACE_LINES path lines, Escape
+    drive_page.py SITE OUT missing-texture    without data/robot_panel.bmp
+    drive_page.py SITE OUT no-webgl           in a Chromium without WebGL
+    drive_page.py SITE OUT figures SECONDS    first trace line, passes a second
+
+Files in OUT: status.txt (the page's data-exit-status), page.txt (its status
+and error.txt lines), trace.txt (console.log lines, standard output),
+errors.txt (console.error lines), console.txt (every console entry), and per
+scenario the canvas pictures (*.png), alert.txt or figures.txt. Chromium, its
+driver and the server end with this process, also when it is stopped by a
+signal."""
+import json
+import os
+import re
+import shutil
+import signal
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../script/lib"))
+import serve_site  # noqa: E402
+
+from selenium import webdriver  # noqa: E402
+from selenium.common.exceptions import TimeoutException  # noqa: E402
+from selenium.webdriver.chrome.service import Service  # noqa: E402
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+from selenium.webdriver.support import expected_conditions  # noqa: E402
+from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
+
+# As the machine's probe starts it: no network of its own, nothing to update.
+CHROMIUM_FLAGS = [
+    "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+    "--no-sandbox", "--no-first-run", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync", "--disable-quic",
+    "--window-size=1100,1000",
+]
+NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
+
+# 'http://127.0.0.1:PORT/index.html 112:12 "0.000000 0.000000"': where the
+# call was made, then its argument as JSON.
+CONSOLE_ENTRY = re.compile(r'^\S+ \d+:\d+ (".*")$')
+
+# Counts console.log calls with the time of the first, for the figures; set up
+# before the page's own scripts run.
+COUNT_LINES = """
+window.letterbotLines = 0;
+const pageLog = console.log;
+console.log = function (...args) {
+  if (window.letterbotLines++ === 0) window.letterbotFirstLine = performance.now();
+  pageLog.apply(console, args);
+};
+"""
+
+
+class Stopped(Exception):
+    """A signal, or a scenario that cannot go on."""
+
+
+def stop_on_signal(signum, frame):
+    raise Stopped(f"stopped by signal {signum}")
+
+
+def children(pid):
+    """The ids of a process's descendants, from /proc."""
+    found = []
+    try:
+        with open(f"/proc/{pid}/task/{pid}/children") as listing:
+            direct = [int(child) for child in listing.read().split()]
+    except OSError:
+        return found
+    for child in direct:
+        found.append(child)
+        found.extend(children(child))
+    return found
+
+
+class Page:
+    """One Chromium with the page loaded, and the console read as it goes."""
+
+    def __init__(self, site, out, flags, query="", count_lines=False):
+        self.out = out
+        self.server = serve_site.make_server(site, 0, quiet=True)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.profile = tempfile.mkdtemp(prefix="letterbot-chromium-")
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in CHROMIUM_FLAGS + flags + [f"--user-data-dir={self.profile}"]:
+            options.add_argument(flag)
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        # An alert stays up until the scenario answers it.
+        options.set_capability("unhandledPromptBehavior", "ignore")
+        self.service = Service("/usr/bin/chromedriver")
+        self.driver = None
+        self.driver_pid = None
+        self.trace, self.errors, self.console = [], [], []
+        self.driver = webdriver.Chrome(service=self.service, options=options)
+        self.driver_pid = self.service.process.pid
+        if count_lines:
+            self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                        {"source": COUNT_LINES})
+        self.started = time.monotonic()
+        port = self.server.server_address[1]
+        self.driver.get(f"http://127.0.0.1:{port}/index.html{query}")
+
+    def read_console(self):
+        for entry in self.driver.get_log("browser"):
+            message = entry["message"]
+            self.console.append(f'{entry["level"]} {entry["source"]} {message}')
+            match = CONSOLE_ENTRY.match(message)
+            if entry["source"] != "console-api" or not match:
+                continue
+            text = json.loads(match.group(1))
+            (self.trace if entry["level"] == "INFO" else self.errors).append(text)
+
+    def path_lines(self):
+        """How many lines the trace has without its repeats: the robot's path."""
+        count, last = 0, None
+        for line in self.trace:
+            if line != last:
+                count, last = count + 1, line
+        return count
+
+    def wait(self, seconds, until):
+        """Reads the console until `until()` holds or the time is up."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            self.read_console()
+            if until():
+                return True
+            time.sleep(0.25)
+        self.read_console()
+        return until()
+
+    def exit_status(self):
+        return self.driver.find_element(By.ID, "status").get_attribute("data-exit-status")
+
+    def canvas_picture(self, name):
+        self.driver.find_element(By.ID, "canvas").screenshot(os.path.join(self.out, name))
+
+    def hold_key(self, key, seconds):
+        ActionChains(self.driver).key_down(key).pause(seconds).key_up(key).perform()
+
+    def write(self, name, lines):
+        with open(os.path.join(self.out, name), "w") as file:
+            file.writelines(f"{line}\n" for line in lines)
+
+    def finish(self):
+        """Writes what the page shows and what its console said."""
+        try:
+            self.read_console()
+            status = self.exit_status() or ""
+            self.write("status.txt", [status] if status else [])
+            page = [self.driver.find_element(By.ID, "status").text]
+            log = self.driver.find_element(By.ID, "error-log")
+            if log.is_displayed():
+                page.append(log.text)
+            self.write("page.txt", page)
+        finally:
+            self.write("trace.txt", self.trace)
+            self.write("errors.txt", self.errors)
+            self.write("console.txt", self.console)
+
+    def close(self):
+        started = [self.driver_pid] + children(self.driver_pid) if self.driver_pid else []
+        try:
+            if self.driver:
+                self.driver.quit()
+        finally:
+            # Whatever the driver left running: it and Chromium were started by
+            # this process.
+            for pid in started + children(os.getpid()):
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except OSError:
+                    pass
+            self.server.shutdown()
+            self.server.server_close()
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+
+def demo(page, trace_lines):
+    if not page.wait(30, lambda: page.trace):
+        raise Stopped("no trace line within 30 s")
+    time.sleep(2)
+    page.canvas_picture("first.png")
+    page.canvas_picture("idle.png")
+    time.sleep(1)
+    page.canvas_picture("before.png")
+    page.driver.find_element(By.ID, "canvas").click()
+    scrolled = "return window.scrollY"
+    before = page.driver.execute_script(scrolled)
+    page.hold_key(Keys.ARROW_RIGHT, 1)
+    for key in (Keys.PAGE_DOWN, Keys.ARROW_DOWN, Keys.SPACE):
+        page.hold_key(key, 0.05)
+    time.sleep(0.3)
+    page.write("scroll.txt", [page.driver.execute_script(scrolled) - before])
+    page.canvas_picture("after.png")
+    # The robot's path up to its patrol: it walks by the clock, not by frames.
+    page.wait(180, lambda: page.path_lines() > trace_lines)
+    page.hold_key(Keys.ESCAPE, 0.2)
+    page.wait(20, page.exit_status)
+    time.sleep(0.5)
+    page.canvas_picture("end.png")
+
+
+def missing_texture(page):
+    try:
+        alert = WebDriverWait(page.driver, 30).until(expected_conditions.alert_is_present())
+    except TimeoutException:
+        return
+    page.write("alert.txt", [alert.text])
+    alert.accept()
+    page.wait(20, page.exit_status)
+
+
+def figures(page, seconds):
+    page.wait(30, lambda: page.trace)
+    first = page.driver.execute_script("return window.letterbotFirstLine")
+    start_lines = page.driver.execute_script("return window.letterbotLines")
+    start = time.monotonic()
+    time.sleep(seconds)
+    lines = page.driver.execute_script("return window.letterbotLines") - start_lines
+    elapsed = time.monotonic() - start
+    page.write("figures.txt", [f"first_trace_line_ms {first:.0f}",
+                               f"passes_per_second {lines / elapsed:.1f}"])
+
+
+def main():
+    if len(sys.argv) < 4:
+        print(__doc__, file=sys.stderr)
+        return 2
+    site, out, scenario = sys.argv[1:4]
+    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, stop_on_signal)
+    flags = NO_WEBGL_FLAGS if scenario == "no-webgl" else []
+    query = "?without=data/robot_panel.bmp" if scenario == "missing-texture" else ""
+    page = None
+    try:
+        page = Page(site, out, flags, query, count_lines=scenario == "figures")
+        if scenario == "demo":
+            demo(page, int(sys.argv[4]))
+        elif scenario == "missing-texture":
+            missing_texture(page)
+        elif scenario == "no-webgl":
+            page.wait(30, page.exit_status)
+        elif scenario == "figures":
+            figures(page, float(sys.argv[4]))
+        else:
+            raise Stopped(f"no scenario {scenario}")
+        page.finish()
+        return 0
+    except Exception as error:  # noqa: BLE001 - the calling script reports what is missing
+        print(f"drive_page.py: {scenario}: {error}", file=sys.stderr)
+        if page:
+            try:
+                page.finish()
+            except Exception as unreadable:  # noqa: BLE001
+                print(f"drive_page.py: the page could not be read: {unreadable}", file=sys.stderr)
+        return 1
+    finally:
+        if page:
+            page.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
