@@ -3,8 +3,7 @@
 # in-memory file system, where the program finds it as on the desktop). Any
 # static web server can serve the folder.
 set(SITE_DIR ${CMAKE_BINARY_DIR}/site)
-set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} SUFFIX .js)
-target_link_options(letterbot PRIVATE
+set(WEB_LINK_OPTIONS
   # gl4es draws from arrays in memory, which WebGL 1 alone cannot.
   -sFULL_ES2=1
   # exit() runs the exit handlers and reports the status to the page.
@@ -13,8 +12,9 @@ target_link_options(letterbot PRIVATE
   -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web
   # The page reads "error.txt" and may take an asset away before the start.
-  -sEXPORTED_RUNTIME_METHODS=FS
-  --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
+  -sEXPORTED_RUNTIME_METHODS=FS)
+set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} SUFFIX .js)
+target_link_options(letterbot PRIVATE ${WEB_LINK_OPTIONS} --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 file(GLOB SITE_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 set_property(TARGET letterbot APPEND PROPERTY LINK_DEPENDS ${SITE_DATA_FILES})
 configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/index.html ${SITE_DIR}/index.html COPYONLY)
@@ -26,3 +26,13 @@ string(FIND "${GLU_SOURCE}" "*/" GLU_NOTICE_END)
 math(EXPR GLU_NOTICE_END "${GLU_NOTICE_END} + 2")
 string(SUBSTRING "${GLU_SOURCE}" 0 ${GLU_NOTICE_END} GLU_NOTICE)
 file(WRITE ${SITE_DIR}/LICENSE-GLU.txt "GLU 9.0.2 (src/libutil), under this notice:\n\n${GLU_NOTICE}\n")
+
+# The baseline page for the figures (bench/web_figures.sh): the same page with a
+# program that only clears and presents, in build-web/baseline/.
+add_executable(empty_loop EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/empty_loop.cpp)
+target_link_libraries(empty_loop PRIVATE letterbot_core)
+target_link_options(empty_loop PRIVATE ${WEB_LINK_OPTIONS})
+set_target_properties(empty_loop PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/baseline
+                      OUTPUT_NAME letterbot SUFFIX .js)
+configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/index.html
+               ${CMAKE_BINARY_DIR}/baseline/index.html COPYONLY)

@@ -51,15 +51,21 @@ NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 # call was made, then its argument as JSON.
 CONSOLE_ENTRY = re.compile(r'^\S+ \d+:\d+ (".*")$')
 
-# Counts console.log calls with the time of the first, for the figures; set up
-# before the page's own scripts run.
+# For the figures, set up before the page's own scripts run: counts
+# console.log calls, with the time of the first, and animation frames (the
+# program makes one pass in each).
 COUNT_LINES = """
 window.letterbotLines = 0;
+window.letterbotFrames = 0;
 const pageLog = console.log;
 console.log = function (...args) {
   if (window.letterbotLines++ === 0) window.letterbotFirstLine = performance.now();
   pageLog.apply(console, args);
 };
+requestAnimationFrame(function count() {
+  window.letterbotFrames++;
+  requestAnimationFrame(count);
+});
 """
 
 
@@ -225,15 +231,17 @@ def missing_texture(page):
 
 
 def figures(page, seconds):
-    page.wait(30, lambda: page.trace)
-    first = page.driver.execute_script("return window.letterbotFirstLine")
-    start_lines = page.driver.execute_script("return window.letterbotLines")
+    page.wait(30, lambda: page.trace or page.driver.execute_script("return window.letterbotFrames > 60"))
+    first = page.driver.execute_script("return window.letterbotFirstLine") or 0
+    counts = "return [window.letterbotLines, window.letterbotFrames]"
+    lines, frames = page.driver.execute_script(counts)
     start = time.monotonic()
     time.sleep(seconds)
-    lines = page.driver.execute_script("return window.letterbotLines") - start_lines
+    lines_after, frames_after = page.driver.execute_script(counts)
     elapsed = time.monotonic() - start
     page.write("figures.txt", [f"first_trace_line_ms {first:.0f}",
-                               f"passes_per_second {lines / elapsed:.1f}"])
+                               f"lines_per_second {(lines_after - lines) / elapsed:.1f}",
+                               f"frames_per_second {(frames_after - frames) / elapsed:.1f}"])
 
 
 def main():

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Figures of the browser's page beside the desktop program, in one run on this
+# machine: the size of the site's files (bytes and gzip -9), the time from
+# navigation to the first trace line and the passes per second in headless
+# Chromium (WebGL on SwiftShader), the same for the baseline page, which only
+# clears and presents, and the native program's passes per second under Xvfb
+# (Mesa's llvmpipe). Both renderers draw in software on the same processor.
+#   bench/web_figures.sh [SECONDS]   (default 10)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+seconds="${1:-10}"
+cd "$root"
+"$root/script/bootstrap" web
+"$root/script/build" --web letterbot empty_loop
+"$root/script/build" letterbot
+. script/lib/xvfb.sh
+
+work=$(mktemp -d)
+driver=""
+cleanup() {
+  [ -n "$driver" ] && kill "$driver" 2>/dev/null && wait "$driver" 2>/dev/null
+  stop_xvfb
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+echo "== the site: build-web/site/"
+total=0
+total_gzip=0
+for file in build-web/site/*; do
+  bytes=$(stat -c %s "$file")
+  packed=$(gzip -9c "$file" | wc -c)
+  total=$((total + bytes))
+  total_gzip=$((total_gzip + packed))
+  printf '%-20s %9d bytes %9d gzip\n' "$(basename "$file")" "$bytes" "$packed"
+done
+printf '%-20s %9d bytes %9d gzip\n' "all" "$total" "$total_gzip"
+
+# page SITE NAME: the first trace line and the passes per second of one page.
+page() {
+  mkdir -p "$work/$2"
+  /usr/bin/python3 tests/web/drive_page.py "$1" "$work/$2" figures "$seconds" \
+    >"$work/$2.log" 2>&1 &
+  driver=$!
+  wait "$driver" || { echo "$2: the page could not be measured: $(tail -n 3 "$work/$2.log")" >&2; exit 1; }
+  driver=""
+  awk -v name="$2" '{ value[$1] = $2 }
+    END {
+      printf "%-20s %5.1f passes per second", name, value["frames_per_second"]
+      if (value["lines_per_second"] > 0)
+        printf " (%.1f trace lines a second); first trace line %d ms after navigation",
+               value["lines_per_second"], value["first_trace_line_ms"]
+      printf "\n"
+    }' "$work/$2/figures.txt"
+}
+echo "== headless Chromium, ${seconds} s each"
+page build-web/site letterbot
+page build-web/baseline baseline
+
+echo "== the native program under Xvfb, ${seconds} s"
+start_xvfb
+cd "$work"
+ln -s "$root/data" data
+# Line by line, so that the count at each moment is the passes made.
+printf '#!/bin/sh\nexec stdbuf -oL "%s"\n' "$root/build/letterbot" >native
+chmod +x native
+start_letterbot ./native trace.txt err.txt $((seconds + 60))
+wait_for_window || { echo "the native window did not appear: $(head -c 500 err.txt)" >&2; exit 1; }
+sleep 2
+before=$(wc -l <trace.txt)
+sleep "$seconds"
+after=$(wc -l <trace.txt)
+press_key Escape
+wait_letterbot
+awk -v n=$((after - before)) -v s="$seconds" \
+  'BEGIN { printf "%-20s %5.1f passes per second (llvmpipe)\n", "letterbot", n / s }'
