@@ -46,9 +46,14 @@ bool scanInt(TextCursor& c, int32_t* value) {
         ++p;
     }
     const char* digits = p;
+    // Eighteen digits stay below 10^18, far inside 64 bits: only longer
+    // numbers need the saturating loop.
+    const char* plain = size_t(c.end - p) > 18 ? p + 18 : c.end;
+    uint64_t magnitude = 0;
+    while (p < plain && isDigit(*p))
+        magnitude = magnitude * 10 + unsigned(*p++ - '0');
     // Magnitude saturates just above the long range, like strtol.
     const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
-    uint64_t magnitude = 0;
     while (p < c.end && isDigit(*p)) {
         const unsigned d = unsigned(*p - '0');
         if (magnitude > (limit - d) / 10)
@@ -65,65 +70,40 @@ bool scanInt(TextCursor& c, int32_t* value) {
     return true;
 }
 
-// The exact conversion for the common short decimal: at most 2^24 as an integer
-// mantissa and a power of ten up to 10^10 are both exact floats, so one
-// division or multiplication rounds once and equals strtof.
-static bool convertShortDecimal(const char* s, const char* end, float* value) {
-    static const float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    bool negative = false;
-    if (s < end && (*s == '-' || *s == '+')) {
-        negative = *s == '-';
-        ++s;
-    }
-    uint32_t mantissa = 0;
-    int digits = 0;
-    int scale = 0;
-    bool afterDot = false;
-    for (; s < end; ++s) {
-        if (isDigit(*s)) {
-            mantissa = mantissa * 10 + uint32_t(*s - '0');
-            if (mantissa > (1u << 24))
-                return false;
-            ++digits;
-            if (afterDot)
-                --scale;
-        } else if (*s == '.') {
-            afterDot = true;
-        } else {
-            break;
-        }
-    }
-    if (digits == 0)
+// The exact conversion of a plain decimal, mantissa / 10^fractionDigits, for
+// mantissas up to 2^53 and up to 22 fraction digits: both are then exact
+// doubles, so the quotient q is the true value x rounded once to the nearest
+// double. Rounding q on to float gives what strtof gives for x, unless q lies
+// exactly halfway between two neighbouring floats:
+//   strtof rounds x to the nearest float; the float chosen changes only at the
+//   midpoints between neighbouring floats. Every such midpoint m has 25
+//   significant bits, so it is a double too, and rounding to doubles keeps
+//   order: x < m gives q <= m, and x > m gives q >= m. So when q is no
+//   midpoint, x and q lie between the same two midpoints and round to the
+//   same float.
+// Here x is 0 or lies between 10^-22 and 2^53, inside the normal floats,
+// where a float keeps the top 23 of a double's 52 fraction bits; q is a
+// midpoint exactly when the 29 bits below them are 1 followed by zeros. Then
+// false, and the caller asks strtof.
+static bool convertPlainDecimal(uint64_t mantissa, int fractionDigits, bool negative,
+                                float* value) {
+    static const double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (mantissa > (uint64_t(1) << 53) || fractionDigits > 22)
         return false;
-    if (s < end) { // an exponent
-        ++s;
-        bool negativeExponent = false;
-        if (s < end && (*s == '-' || *s == '+')) {
-            negativeExponent = *s == '-';
-            ++s;
-        }
-        int exponent = 0;
-        for (; s < end; ++s) {
-            exponent = exponent * 10 + (*s - '0');
-            if (exponent > 100)
-                return false;
-        }
-        scale += negativeExponent ? -exponent : exponent;
-    }
-    float result;
-    if (mantissa == 0)
-        result = 0.0f;
-    else if (scale < -10 || scale > 10)
+    const double quotient = double(mantissa) / powers[fractionDigits];
+    uint64_t bits;
+    std::memcpy(&bits, &quotient, sizeof bits);
+    const uint64_t below = (uint64_t(1) << 29) - 1;
+    if ((bits & below) == (uint64_t(1) << 28))
         return false;
-    else if (scale < 0)
-        result = float(mantissa) / powers[-scale];
-    else
-        result = float(mantissa) * powers[scale];
+    const float result = float(quotient);
     *value = negative ? -result : result;
     return true;
 }
 
+// strtof wants a terminated string; numbers are short, so the copy is too.
 static bool convertWithStrtof(const char* s, const char* end, float* value) {
     char local[64];
     std::string longer;
@@ -145,6 +125,53 @@ static bool convertWithStrtof(const char* s, const char* end, float* value) {
     return true;
 }
 
+// The common number of a model file, such as "-12.3456": a sign, digits with
+// at most one point, and then a character that cannot go on with a number
+// (not a digit, point, exponent mark or hexadecimal 'x'). The library takes
+// exactly those characters. False, with nothing taken, for anything else,
+// which the full scan below reads.
+static bool scanPlainDecimal(TextCursor& c, float* value) {
+    const char* const start = c.position;
+    const char* const end = c.end;
+    const char* p = start;
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
+    }
+    uint64_t mantissa = 0;
+    int significant = 0; // digits from the first one that is not zero
+    int fractionDigits = 0;
+    bool anyDigit = false;
+    bool afterPoint = false;
+    for (; p < end; ++p) {
+        if (isDigit(*p)) {
+            anyDigit = true;
+            if (mantissa != 0 || *p != '0') {
+                // Nineteen digits stay below 10^19, inside 64 bits; more go
+                // to strtof below.
+                if (++significant <= 19)
+                    mantissa = mantissa * 10 + unsigned(*p - '0');
+            }
+            if (afterPoint)
+                ++fractionDigits;
+        } else if (*p == '.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit)
+        return false;
+    if (p < end &&
+        (*p == '.' || lower((unsigned char)*p) == 'e' || lower((unsigned char)*p) == 'x'))
+        return false;
+    c.position = p;
+    if (significant <= 19 && convertPlainDecimal(mantissa, fractionDigits, negative, value))
+        return true;
+    return convertWithStrtof(start, p, value);
+}
+
 // Matches the rest of a word such as "an" after "n", one character at a time;
 // a wrong character is consumed, as the library does.
 static bool matchRest(const char*& p, const char* end, const char* rest) {
@@ -159,6 +186,8 @@ static bool matchRest(const char*& p, const char* end, const char* rest) {
 
 bool scanFloat(TextCursor& c, float* value) {
     skipSpace(c);
+    if (scanPlainDecimal(c, value))
+        return true;
     const char* p = c.position;
     const char* const end = c.end;
     if (p == end)
@@ -241,8 +270,6 @@ bool scanFloat(TextCursor& c, float* value) {
     const size_t taken = size_t(p - start);
     if (taken == signLength || (hexadecimal && taken == 2 + signLength))
         return false;
-    if (!hexadecimal && convertShortDecimal(start, p, value))
-        return true;
     return convertWithStrtof(start, p, value);
 }
 

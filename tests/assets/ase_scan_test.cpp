@@ -178,6 +178,50 @@ TEST(AseScan, RandomTextAsTheLibraryReadsIt) {
     }
 }
 
+// A plain decimal is taken whole and converted exactly as strtof converts it.
+void expectAsStrtof(const std::string& text) {
+    const float expected = std::strtof(text.c_str(), nullptr);
+    uint32_t expectedBits;
+    std::memcpy(&expectedBits, &expected, 4);
+    const Outcome got = cursorScan(text, true);
+    ASSERT_EQ(got.assigned, 1) << text;
+    ASSERT_EQ(got.bits, expectedBits) << text;
+    ASSERT_EQ(got.consumed, long(text.size())) << text;
+}
+
+TEST(AseScan, PlainDecimalsAsStrtofConvertsThem) {
+    std::mt19937_64 random(99);
+    // Up to 19 significant and 22 fraction digits, with leading zeros.
+    for (int i = 0; i < 300000; ++i) {
+        std::string text = random() % 2 ? "-" : "";
+        const int whole = int(random() % 12);
+        const int fraction = int(random() % 23);
+        for (int k = 0; k < whole; ++k)
+            text += char('0' + (k == 0 && random() % 4 ? 0 : random() % 10));
+        if (fraction > 0 || whole == 0)
+            text += '.';
+        for (int k = 0; k < fraction || (whole == 0 && k == 0); ++k)
+            text += char('0' + random() % 10);
+        expectAsStrtof(text);
+    }
+    // Decimals next to the midpoints between neighbouring floats, where a
+    // conversion that rounds twice would go wrong, at every precision.
+    std::mt19937 small(7);
+    std::uniform_real_distribution<float> magnitude(-20.0f, 40.0f);
+    for (int i = 0; i < 20000; ++i) {
+        const float f = std::pow(2.0f, magnitude(small));
+        const double midpoint = (double(f) + double(std::nextafter(f, 2 * f))) / 2;
+        for (int digits = 0; digits <= 22; ++digits) {
+            char text[128];
+            std::snprintf(text, sizeof text, "%.*f", digits, midpoint);
+            expectAsStrtof(text);
+        }
+    }
+    for (const char* text : {"16777217", "8388608.5", "0.00000000000000000000001",
+                             "9007199254740993", "3.4028235677973366e38"})
+        expectSame(text);
+}
+
 TEST(AseScan, TokensLiteralsAndLineDiscards) {
     const std::string text = "  *MESH_FACE\t 0:x\n";
     TextCursor c = {text.data(), text.data() + text.size()};
