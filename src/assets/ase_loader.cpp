@@ -46,52 +46,60 @@ enum Keyword {
     KEY_TFACE,
 };
 
-struct KeywordName {
-    const char* text;
-    size_t length;
-    Keyword keyword;
-};
-
-static const KeywordName KEYWORDS[] = {
-    {"*GEOMOBJECT", sizeof "*GEOMOBJECT" - 1, KEY_GEOMOBJECT},
-    {"*MATERIAL_COUNT", sizeof "*MATERIAL_COUNT" - 1, KEY_MATERIAL_COUNT},
-    {"*MATERIAL", sizeof "*MATERIAL" - 1, KEY_MATERIAL},
-    {"*MATERIAL_DIFFUSE", sizeof "*MATERIAL_DIFFUSE" - 1, KEY_MATERIAL_DIFFUSE},
-    {"*BITMAP", sizeof "*BITMAP" - 1, KEY_BITMAP},
-    {"*MATERIAL_NAME", sizeof "*MATERIAL_NAME" - 1, KEY_MATERIAL_NAME},
-    {"*UVW_U_TILING", sizeof "*UVW_U_TILING" - 1, KEY_U_TILING},
-    {"*UVW_V_TILING", sizeof "*UVW_V_TILING" - 1, KEY_V_TILING},
-    {"*MESH_NUMVERTEX", sizeof "*MESH_NUMVERTEX" - 1, KEY_NUMVERTEX},
-    {"*MESH_NUMFACES", sizeof "*MESH_NUMFACES" - 1, KEY_NUMFACES},
-    {"*MESH_NUMTVERTEX", sizeof "*MESH_NUMTVERTEX" - 1, KEY_NUMTVERTEX},
-    {"*MATERIAL_REF", sizeof "*MATERIAL_REF" - 1, KEY_MATERIAL_REF},
-    {"*MESH_VERTEX", sizeof "*MESH_VERTEX" - 1, KEY_VERTEX},
-    {"*MESH_TVERT", sizeof "*MESH_TVERT" - 1, KEY_TVERT},
-    {"*MESH_FACE", sizeof "*MESH_FACE" - 1, KEY_FACE},
-    {"*MESH_TFACE", sizeof "*MESH_TFACE" - 1, KEY_TFACE},
-};
-
-// Keywords are compared as C strings, so a token holding a NUL byte counts only
-// up to it.
-static Keyword classify(const char* token, size_t length) {
-    if (length == 0 || length > MAX_WORD || token[0] != '*')
-        return KEY_OTHER;
-    const void* nul = std::memchr(token, '\0', length);
-    if (nul)
-        length = size_t(static_cast<const char*>(nul) - token);
-    for (const KeywordName& k : KEYWORDS)
-        if (k.length == length && std::memcmp(k.text, token, length) == 0)
-            return k.keyword;
-    return KEY_OTHER;
+// Whether a token of `length` characters spells `keyword`.
+template <size_t N> static bool spells(const char* token, size_t length, const char (&keyword)[N]) {
+    return length == N - 1 && std::memcmp(token, keyword, N - 1) == 0;
 }
 
-// Reads the next token; false at the end of the text, which ends every scan.
+// The keyword a token of `length` characters spells, found by its length, so
+// that a token is compared with at most three keywords.
+static Keyword keywordOfLength(const char* t, size_t length) {
+    switch (length) {
+    case 7:
+        return spells(t, length, "*BITMAP") ? KEY_BITMAP : KEY_OTHER;
+    case 9:
+        return spells(t, length, "*MATERIAL") ? KEY_MATERIAL : KEY_OTHER;
+    case 10:
+        return spells(t, length, "*MESH_FACE") ? KEY_FACE : KEY_OTHER;
+    case 11:
+        return spells(t, length, "*GEOMOBJECT")   ? KEY_GEOMOBJECT
+               : spells(t, length, "*MESH_TVERT") ? KEY_TVERT
+               : spells(t, length, "*MESH_TFACE") ? KEY_TFACE
+                                                  : KEY_OTHER;
+    case 12:
+        return spells(t, length, "*MESH_VERTEX") ? KEY_VERTEX : KEY_OTHER;
+    case 13:
+        return spells(t, length, "*MATERIAL_REF")   ? KEY_MATERIAL_REF
+               : spells(t, length, "*UVW_U_TILING") ? KEY_U_TILING
+               : spells(t, length, "*UVW_V_TILING") ? KEY_V_TILING
+                                                    : KEY_OTHER;
+    case 14:
+        return spells(t, length, "*MESH_NUMFACES")   ? KEY_NUMFACES
+               : spells(t, length, "*MATERIAL_NAME") ? KEY_MATERIAL_NAME
+                                                     : KEY_OTHER;
+    case 15:
+        return spells(t, length, "*MESH_NUMVERTEX")   ? KEY_NUMVERTEX
+               : spells(t, length, "*MATERIAL_COUNT") ? KEY_MATERIAL_COUNT
+                                                      : KEY_OTHER;
+    case 16:
+        return spells(t, length, "*MESH_NUMTVERTEX") ? KEY_NUMTVERTEX : KEY_OTHER;
+    case 17:
+        return spells(t, length, "*MATERIAL_DIFFUSE") ? KEY_MATERIAL_DIFFUSE : KEY_OTHER;
+    default:
+        return KEY_OTHER;
+    }
+}
+
+// Reads the next token and the keyword it is; false at the end of the text,
+// which ends every scan. A token longer than MAX_WORD is none. Keywords are
+// compared as C strings, so a token holding a NUL byte counts only up to it.
 static bool nextKeyword(TextCursor& c, Keyword* keyword) {
     const char* token;
-    size_t length;
-    if (!scanToken(c, &token, &length))
+    size_t length, stringLength;
+    if (!scanTokenString(c, &token, &length, &stringLength))
         return false;
-    *keyword = classify(token, length);
+    const bool candidate = length <= MAX_WORD && token[0] == '*';
+    *keyword = candidate ? keywordOfLength(token, stringLength) : KEY_OTHER;
     return true;
 }
 

@@ -22,16 +22,32 @@ static inline int lower(int c) {
 }
 
 bool scanToken(TextCursor& c, const char** token, size_t* length) {
+    size_t stringLength;
+    return scanTokenString(c, token, length, &stringLength);
+}
+
+bool scanTokenString(TextCursor& c, const char** token, size_t* length, size_t* stringLength) {
     skipSpace(c);
     if (c.position == c.end)
         return false;
     const char* start = c.position;
     const char* p = start;
-    while (p < c.end && !isScanSpace(*p))
+    const char* nul = nullptr;
+    for (;;) {
+        // Token characters are mostly above the blank; white space and the
+        // other control characters, NUL among them, are at or below it.
+        while (p < c.end && (unsigned char)*p > ' ')
+            ++p;
+        if (p == c.end || isScanSpace(*p))
+            break;
+        if (*p == '\0' && !nul)
+            nul = p;
         ++p;
+    }
     c.position = p;
     *token = start;
     *length = size_t(p - start);
+    *stringLength = size_t((nul ? nul : p) - start);
     return true;
 }
 
@@ -271,14 +287,6 @@ bool scanFloat(TextCursor& c, float* value) {
     if (taken == signLength || (hexadecimal && taken == 2 + signLength))
         return false;
     return convertWithStrtof(start, p, value);
-}
-
-bool scanLiteral(TextCursor& c, char literal) {
-    if (c.position < c.end && *c.position == literal) {
-        ++c.position;
-        return true;
-    }
-    return false;
 }
 
 void discardLine(TextCursor& c) {

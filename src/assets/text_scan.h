@@ -27,6 +27,10 @@ inline void skipSpace(TextCursor& c) {
 // however long. False, with nothing taken, at the end of the text.
 bool scanToken(TextCursor& c, const char** token, size_t* length);
 
+// The same, and also how much of the token a C string holds: the characters
+// before its first NUL byte, or all of them.
+bool scanTokenString(TextCursor& c, const char** token, size_t* length, size_t* stringLength);
+
 // "%d": base 10 with an optional sign. On failure the target is left as it
 // was; a sign without digits is consumed. Values beyond the 64-bit range
 // saturate and are then cut to 32 bits, as the library does on this platform.
@@ -38,7 +42,13 @@ bool scanInt(TextCursor& c, int32_t* value);
 bool scanFloat(TextCursor& c, float* value);
 
 // A literal character in a format: consumed when it is next, else left.
-bool scanLiteral(TextCursor& c, char literal);
+inline bool scanLiteral(TextCursor& c, char literal) {
+    if (c.position < c.end && *c.position == literal) {
+        ++c.position;
+        return true;
+    }
+    return false;
+}
 
 // One read of at most 99 characters that stops after a line end: what the
 // reader uses to pass over the rest of a line it does not understand.
