@@ -4,8 +4,10 @@
 // walk that runs its six scans (the counts and one per kind of data line) side
 // by side: each scan keeps its own place, since a keyword that one scan acts on
 // is a line another passes over, and they share the work wherever they stand
-// on the same token. Data lines are kept until the object's counts are known,
-// then applied in file order.
+// on the same token; where they all stand at the start of a line that no cut
+// can turn into another keyword, they take the whole line in one step. Data
+// lines are kept until the object's counts are known, then applied in file
+// order.
 #include "assets/ase_loader.h"
 
 #include "platform/platform.h"
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 AseLoader aseLoader;
@@ -243,9 +246,82 @@ static unsigned scanInts(TextCursor& c, int32_t* values) {
     return read;
 }
 
-// Reads what a scan acts on after its keyword; returns false when the scan ends.
-static bool act(int scan, Keyword keyword, TextCursor& c, ObjectLines& lines) {
-    switch (scan) {
+// What a scan does with the token it stands on.
+enum Reaction : uint8_t {
+    PASS, // none of its keywords: it passes over the rest of the line
+    SKIP, // a data keyword of another scan of its object: the numbers behind it
+          // come up as tokens
+    ACT,  // its keyword: it reads the values that follow
+    STOP, // its stop token: the scan ends
+};
+
+static Reaction reactionOf(ScanKind kind, Keyword keyword) {
+    switch (kind) {
+    case SCAN_OBJECT_STARTS:
+        return keyword == KEY_GEOMOBJECT ? ACT : PASS;
+    case SCAN_MATERIAL:
+        switch (keyword) {
+        case KEY_MATERIAL:
+            return STOP;
+        case KEY_MATERIAL_DIFFUSE:
+        case KEY_BITMAP:
+        case KEY_MATERIAL_NAME:
+        case KEY_U_TILING:
+        case KEY_V_TILING:
+            return ACT;
+        default:
+            return PASS;
+        }
+    case SCAN_COUNTS:
+        if (keyword == KEY_GEOMOBJECT)
+            return STOP;
+        return keyword == KEY_NUMVERTEX || keyword == KEY_NUMFACES || keyword == KEY_NUMTVERTEX
+                   ? ACT
+                   : PASS;
+    default:
+        if (keyword == KEY_GEOMOBJECT)
+            return STOP;
+        if (keyword == SCAN_KEYWORD[kind])
+            return ACT;
+        return isDataKeyword(keyword) ? SKIP : PASS;
+    }
+}
+
+// A material block runs from its "*MATERIAL" token to the next one; the last
+// one to the end of the file.
+static void actOnMaterial(Keyword keyword, TextCursor& c, tMaterialInfo* material) {
+    switch (keyword) {
+    case KEY_MATERIAL_DIFFUSE:
+        if (scanFloat(c, &material->diffuseColor[0]) && scanFloat(c, &material->diffuseColor[1]))
+            scanFloat(c, &material->diffuseColor[2]);
+        break;
+    case KEY_BITMAP:
+        readQuoted(c, material->textureFile);
+        break;
+    case KEY_MATERIAL_NAME:
+        readQuoted(c, material->name);
+        break;
+    case KEY_U_TILING:
+        material->uTiling = scanFloatOrZero(c);
+        break;
+    case KEY_V_TILING:
+        material->vTiling = scanFloatOrZero(c);
+        break;
+    default:
+        break;
+    }
+}
+
+// Reads what a material or object scan acts on after its keyword; returns false
+// when the scan ends with it.
+static bool act(const Scan& scan, Keyword keyword, TextCursor& c,
+                std::vector<tMaterialInfo>& materials, std::vector<ObjectLines>& objects) {
+    if (scan.kind == SCAN_MATERIAL) {
+        actOnMaterial(keyword, c, &materials[scan.target]);
+        return true;
+    }
+    ObjectLines& lines = objects[scan.target];
+    switch (scan.kind) {
     case SCAN_COUNTS: {
         int32_t* count = keyword == KEY_NUMVERTEX  ? &lines.vertexCount
                          : keyword == KEY_NUMFACES ? &lines.faceCount
@@ -261,47 +337,184 @@ static bool act(int scan, Keyword keyword, TextCursor& c, ObjectLines& lines) {
     case SCAN_TVERT: {
         FloatLine line;
         line.index = scanLineIndex(c, false);
-        line.read = scanFloats(c, line.value, scan == SCAN_VERTEX ? 3 : 2);
-        (scan == SCAN_VERTEX ? lines.vertices : lines.texCoords).push_back(line);
+        line.read = scanFloats(c, line.value, scan.kind == SCAN_VERTEX ? 3 : 2);
+        (scan.kind == SCAN_VERTEX ? lines.vertices : lines.texCoords).push_back(line);
         return true;
     }
     default: {
         IntLine line;
         line.index = scanLineIndex(c, true);
-        line.read = scan == SCAN_FACE ? scanFaceCorners(c, line.value) : scanInts(c, line.value);
-        (scan == SCAN_FACE ? lines.faces : lines.texFaces).push_back(line);
+        line.read =
+            scan.kind == SCAN_FACE ? scanFaceCorners(c, line.value) : scanInts(c, line.value);
+        (scan.kind == SCAN_FACE ? lines.faces : lines.texFaces).push_back(line);
         return true;
     }
     }
 }
 
-// A material block runs from its "*MATERIAL" token to the next one; the last
-// one to the end of the file. Returns false when the scan ends.
-static bool actOnMaterial(Keyword keyword, TextCursor& c, tMaterialInfo* material, bool* passOver) {
-    *passOver = false;
-    switch (keyword) {
-    case KEY_MATERIAL:
+// The state of the walk that its steps share.
+struct Walk {
+    const char* end;
+    std::vector<Scan> scans;
+    std::vector<tMaterialInfo>& materials;
+    std::vector<const char*>& objectStarts;
+    std::vector<ObjectLines>& objects;
+    size_t work; // bytes passed by each scan, and scans looked at
+    // While every scan stands at `at`, the scans' own positions are not kept.
+    bool together;
+    const char* at;
+};
+
+static void endScan(Walk& w, size_t i) {
+    w.scans[i] = w.scans.back();
+    w.scans.pop_back();
+}
+
+// Gives every scan its own position again.
+static void standApart(Walk& w) {
+    if (!w.together)
+        return;
+    for (Scan& scan : w.scans)
+        scan.position = w.at;
+    w.together = false;
+}
+
+// The object-starts scan met "*GEOMOBJECT": the object's six scans begin right
+// behind it.
+static void beginObject(Walk& w, const char* behindToken) {
+    TextCursor start = {behindToken, w.end};
+    skipSpace(start);
+    w.objectStarts.push_back(behindToken);
+    w.objects.emplace_back();
+    w.objects.back().clear();
+    for (int k = 0; k < OBJECT_SCANS; ++k)
+        w.scans.push_back(Scan{start.position, ScanKind(k), uint32_t(w.objectStarts.size() - 1)});
+}
+
+// Moves each scan that stands on the token at `here` by one token: the general
+// step, which takes any text.
+static void stepEachScan(Walk& w, const char* here, const TextCursor& token, Keyword keyword) {
+    standApart(w);
+    const char* passedOver = nullptr; // where the shared discard of the line ends
+    for (size_t i = 0; i < w.scans.size();) {
+        if (w.scans[i].position != here) {
+            ++i;
+            continue;
+        }
+        const Scan scan = w.scans[i];
+        TextCursor c = token;
+        switch (reactionOf(scan.kind, keyword)) {
+        case STOP:
+            endScan(w, i);
+            continue;
+        case PASS:
+            if (!passedOver) {
+                discardLine(c);
+                skipSpace(c);
+                passedOver = c.position;
+            }
+            c.position = passedOver;
+            break;
+        case SKIP:
+            skipSpace(c);
+            break;
+        case ACT:
+            if (scan.kind == SCAN_OBJECT_STARTS) {
+                beginObject(w, token.position);
+            } else if (!act(scan, keyword, c, w.materials, w.objects)) {
+                endScan(w, i);
+                continue;
+            }
+            skipSpace(c);
+            break;
+        }
+        w.work += size_t(c.position - here);
+        w.scans[i].position = c.position;
+        ++i;
+    }
+}
+
+// Whether no token that a scan can meet in [from, to) is a keyword, however
+// the scans cut the text into pieces: such a token would begin with a '*', and
+// be the run of characters from there to the next white space. `to` is a line
+// end or the end of the text. Past a few '*' the answer is left to the general
+// step, which is false here.
+static bool holdsNoKeyword(const char* from, const char* to) {
+    const int MOST_STARS = 4;
+    for (int stars = 0;; ++stars) {
+        const void* star = std::memchr(from, '*', size_t(to - from));
+        if (!star)
+            return true;
+        if (stars == MOST_STARS)
+            return false;
+        TextCursor run = {static_cast<const char*>(star), to};
+        Keyword keyword;
+        if (nextKeyword(run, &keyword) && keyword != KEY_OTHER)
+            return false;
+        from = static_cast<const char*>(star) + 1;
+    }
+}
+
+// Lines longer than this, from the token to the line end, go token by token.
+static const size_t LONGEST_LINE_STEP = 256;
+
+// When every scan stands on the same token, they usually take its whole line
+// in one step; true when they did, false (having done nothing) when the line
+// needs the general step.
+// - A token that is no keyword: every scan passes over the line, and they all
+//   share one discard.
+// - A keyword that neither ends nor begins scans, on a line where holdsNoKeyword
+//   finds nothing behind it: every scan that passes over the keyword or skips
+//   it meets only tokens it passes over, and each discard either reaches the
+//   line end or leaves a piece of the same line, so it comes to the next line's
+//   first token. So does a scan that acts, when its reading stops on the same
+//   line; one whose reading went on past the line end stands where it stopped.
+static bool stepLineTogether(Walk& w, const TextCursor& token, Keyword keyword) {
+    const char* const here = w.at;
+    if (keyword == KEY_GEOMOBJECT || keyword == KEY_MATERIAL)
         return false;
-    case KEY_MATERIAL_DIFFUSE:
-        if (scanFloat(c, &material->diffuseColor[0]) && scanFloat(c, &material->diffuseColor[1]))
-            scanFloat(c, &material->diffuseColor[2]);
-        return true;
-    case KEY_BITMAP:
-        readQuoted(c, material->textureFile);
-        return true;
-    case KEY_MATERIAL_NAME:
-        readQuoted(c, material->name);
-        return true;
-    case KEY_U_TILING:
-        material->uTiling = scanFloatOrZero(c);
-        return true;
-    case KEY_V_TILING:
-        material->vTiling = scanFloatOrZero(c);
-        return true;
-    default:
-        *passOver = true;
+    if (keyword == KEY_OTHER) {
+        TextCursor c = token;
+        discardLine(c);
+        skipSpace(c);
+        w.at = c.position;
+        w.work += w.scans.size() * size_t(w.at - here);
         return true;
     }
+    const size_t rest = size_t(w.end - token.position);
+    const size_t searched = rest < LONGEST_LINE_STEP ? rest : LONGEST_LINE_STEP;
+    const void* newline = std::memchr(token.position, '\n', searched);
+    if (!newline && searched < rest) {
+        w.work += searched;
+        return false;
+    }
+    const char* lineEnd = newline ? static_cast<const char*>(newline) : w.end;
+    if (!holdsNoKeyword(token.position, lineEnd)) {
+        w.work += size_t(lineEnd - token.position);
+        return false;
+    }
+    TextCursor nextLine = {lineEnd, w.end};
+    skipSpace(nextLine);
+    w.at = nextLine.position;
+    for (size_t i = 0; i < w.scans.size();) {
+        const char* position = nextLine.position;
+        if (reactionOf(w.scans[i].kind, keyword) == ACT) {
+            TextCursor c = token;
+            if (!act(w.scans[i], keyword, c, w.materials, w.objects)) {
+                endScan(w, i);
+                continue;
+            }
+            if (c.position > lineEnd) {
+                skipSpace(c);
+                position = c.position;
+                standApart(w);
+                w.scans[i].position = position;
+            }
+        }
+        w.work += size_t(position - here);
+        ++i;
+    }
+    return true;
 }
 
 // Runs every scan of the walk side by side. The scan furthest behind moves
@@ -310,88 +523,53 @@ static bool actOnMaterial(Keyword keyword, TextCursor& c, tMaterialInfo* materia
 // at its stop token, or (a material reference) after its one action. The
 // object-starts scan adds the six scans of each object it finds.
 //
-// In a tidy file every object's scans end where the next object begins, so the
-// walk reads each byte a few times. In a crafted one, where the scans disagree
-// on where long lines are cut, an object's scans can run past every later
-// object to the end. `budget` bounds the work (bytes passed and scans looked
-// at); false when it runs out before the walk is done.
-static bool walk(const char* end, std::vector<Scan>& scans, std::vector<tMaterialInfo>& materials,
-                 std::vector<const char*>& objectStarts, std::vector<ObjectLines>& objects,
-                 size_t budget) {
-    for (Scan& scan : scans) {
-        TextCursor c = {scan.position, end};
+// In a tidy file the scans stand together at the start of almost every line,
+// and take it in one step; every object's scans end where the next object
+// begins, so the walk reads each byte a few times. In a crafted one, where the
+// scans disagree on where long lines are cut, an object's scans can run past
+// every later object to the end. `budget` bounds the work (bytes passed and
+// scans looked at); false when it runs out before the walk is done.
+static bool walk(Walk& w, size_t budget) {
+    for (Scan& scan : w.scans) {
+        TextCursor c = {scan.position, w.end};
         skipSpace(c);
         scan.position = c.position;
     }
-    size_t work = 0;
-    while (!scans.empty()) {
-        work += scans.size();
-        if (work > budget)
+    w.work = 0;
+    w.together = false;
+    while (!w.scans.empty()) {
+        w.work += w.scans.size();
+        if (w.work > budget)
             return false;
-        const char* here = scans[0].position;
-        for (const Scan& scan : scans)
-            if (scan.position < here)
-                here = scan.position;
-        TextCursor token = {here, end};
-        Keyword keyword;
-        const bool haveToken = nextKeyword(token, &keyword);
-        const char* discarded = nullptr;
-        for (size_t i = 0; i < scans.size();) {
-            if (scans[i].position != here) {
-                ++i;
-                continue;
+        if (!w.together) {
+            const char* here = w.scans[0].position;
+            const char* furthest = here;
+            for (const Scan& scan : w.scans) {
+                if (scan.position < here)
+                    here = scan.position;
+                if (scan.position > furthest)
+                    furthest = scan.position;
             }
-            const ScanKind kind = scans[i].kind;
-            const uint32_t target = scans[i].target;
-            TextCursor c = token;
-            bool running = haveToken;
-            bool passOver = false;
-            if (!running) {
-            } else if (kind == SCAN_OBJECT_STARTS) {
-                if (keyword == KEY_GEOMOBJECT) {
-                    TextCursor start = token;
-                    skipSpace(start);
-                    objectStarts.push_back(token.position);
-                    objects.emplace_back();
-                    objects.back().clear();
-                    for (int k = 0; k < OBJECT_SCANS; ++k)
-                        scans.push_back(
-                            Scan{start.position, ScanKind(k), uint32_t(objectStarts.size() - 1)});
-                } else {
-                    passOver = true;
-                }
-            } else if (kind == SCAN_MATERIAL) {
-                running = actOnMaterial(keyword, c, &materials[target], &passOver);
-            } else if (keyword == KEY_GEOMOBJECT) {
-                running = false;
-            } else if (kind == SCAN_COUNTS ? (keyword == KEY_NUMVERTEX || keyword == KEY_NUMFACES ||
-                                              keyword == KEY_NUMTVERTEX)
-                                           : keyword == SCAN_KEYWORD[kind]) {
-                running = act(kind, keyword, c, objects[target]);
-            } else if (kind != SCAN_COUNTS && isDataKeyword(keyword)) {
-                // A keyword of another scan: its numbers come up as tokens.
-            } else {
-                passOver = true;
-            }
-            if (!running) {
-                scans[i] = scans.back();
-                scans.pop_back();
-                continue;
-            }
-            if (passOver) {
-                if (!discarded) {
-                    discardLine(c);
-                    skipSpace(c);
-                    discarded = c.position;
-                }
-                c.position = discarded;
-            } else {
-                skipSpace(c);
-            }
-            work += size_t(c.position - here);
-            scans[i].position = c.position;
-            ++i;
+            w.at = here;
+            w.together = here == furthest;
         }
+        const char* const here = w.at;
+        TextCursor token = {here, w.end};
+        Keyword keyword;
+        if (!nextKeyword(token, &keyword)) {
+            // The end of the text ends every scan that reaches it.
+            standApart(w);
+            for (size_t i = 0; i < w.scans.size();) {
+                if (w.scans[i].position == here)
+                    endScan(w, i);
+                else
+                    ++i;
+            }
+            continue;
+        }
+        if (w.together && stepLineTogether(w, token, keyword))
+            continue;
+        stepEachScan(w, here, token, keyword);
     }
     return true;
 }
@@ -582,7 +760,8 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     scans.push_back(Scan{text, SCAN_OBJECT_STARTS, 0});
     std::vector<const char*> objectStarts;
     std::vector<ObjectLines> objectLines;
-    if (!walk(end, scans, model->materials, objectStarts, objectLines, walkBudget(size))) {
+    Walk w = {end, std::move(scans), model->materials, objectStarts, objectLines, 0, false, text};
+    if (!walk(w, walkBudget(size))) {
         *model = tModel();
         return false;
     }
