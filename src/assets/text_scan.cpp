@@ -26,6 +26,25 @@ bool scanToken(TextCursor& c, const char** token, size_t* length) {
     return scanTokenString(c, token, length, &stringLength);
 }
 
+// The first character at or below the blank from p on, or `end`. Token
+// characters are mostly above it; white space and the other control
+// characters, NUL among them, are at or below it. While eight characters
+// remain, a whole word is tested at once: it holds a byte below 0x21 exactly
+// when (word - 0x21 in every byte) & ~word has the top bit of some byte set.
+static const char* skipAboveBlank(const char* p, const char* end) {
+    const uint64_t eachByte = 0x0101010101010101u;
+    while (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if ((word - 0x21 * eachByte) & ~word & (0x80 * eachByte))
+            break;
+        p += 8;
+    }
+    while (p < end && (unsigned char)*p > ' ')
+        ++p;
+    return p;
+}
+
 bool scanTokenString(TextCursor& c, const char** token, size_t* length, size_t* stringLength) {
     skipSpace(c);
     if (c.position == c.end)
@@ -34,10 +53,7 @@ bool scanTokenString(TextCursor& c, const char** token, size_t* length, size_t* 
     const char* p = start;
     const char* nul = nullptr;
     for (;;) {
-        // Token characters are mostly above the blank; white space and the
-        // other control characters, NUL among them, are at or below it.
-        while (p < c.end && (unsigned char)*p > ' ')
-            ++p;
+        p = skipAboveBlank(p, c.end);
         if (p == c.end || isScanSpace(*p))
             break;
         if (*p == '\0' && !nul)
