@@ -171,35 +171,28 @@ static bool scanPlainDecimal(TextCursor& c, float* value) {
         negative = *p == '-';
         ++p;
     }
+    // Up to 19 digits stay below 10^19, inside 64 bits; the mantissa of a
+    // longer number is not used.
     uint64_t mantissa = 0;
-    int significant = 0; // digits from the first one that is not zero
-    int fractionDigits = 0;
-    bool anyDigit = false;
-    bool afterPoint = false;
-    for (; p < end; ++p) {
-        if (isDigit(*p)) {
-            anyDigit = true;
-            if (mantissa != 0 || *p != '0') {
-                // Nineteen digits stay below 10^19, inside 64 bits; more go
-                // to strtof below.
-                if (++significant <= 19)
-                    mantissa = mantissa * 10 + unsigned(*p - '0');
-            }
-            if (afterPoint)
-                ++fractionDigits;
-        } else if (*p == '.' && !afterPoint) {
-            afterPoint = true;
-        } else {
-            break;
-        }
+    const char* digits = p;
+    while (p < end && isDigit(*p))
+        mantissa = mantissa * 10 + unsigned(*p++ - '0');
+    size_t digitCount = size_t(p - digits);
+    size_t fractionDigits = 0;
+    if (p < end && *p == '.') {
+        digits = ++p;
+        while (p < end && isDigit(*p))
+            mantissa = mantissa * 10 + unsigned(*p++ - '0');
+        fractionDigits = size_t(p - digits);
+        digitCount += fractionDigits;
     }
-    if (!anyDigit)
+    if (digitCount == 0)
         return false;
     if (p < end &&
         (*p == '.' || lower((unsigned char)*p) == 'e' || lower((unsigned char)*p) == 'x'))
         return false;
     c.position = p;
-    if (significant <= 19 && convertPlainDecimal(mantissa, fractionDigits, negative, value))
+    if (digitCount <= 19 && convertPlainDecimal(mantissa, int(fractionDigits), negative, value))
         return true;
     return convertWithStrtof(start, p, value);
 }
