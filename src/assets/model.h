@@ -55,9 +55,17 @@ struct tModel {
     std::vector<t3DObject> objects;
 };
 
-tVector3 operator+(const tVector3& a, const tVector3& b);
+// The normal computation calls these three for every face: inline.
+inline tVector3 operator+(const tVector3& a, const tVector3& b) {
+    return tVector3(a.x + b.x, a.y + b.y, a.z + b.z);
+}
+inline tVector3 difference(const tVector3& a, const tVector3& b) {
+    return tVector3(a.x - b.x, a.y - b.y, a.z - b.z);
+}
+inline tVector3 crossProduct(const tVector3& a, const tVector3& b) {
+    return tVector3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
 tVector3 operator/(const tVector3& a, float s); // no guard against s = 0
-tVector3 difference(const tVector3& a, const tVector3& b);
-tVector3 crossProduct(const tVector3& a, const tVector3& b);
 float vectorLength(const tVector3& a);
 tVector3 unitVector(const tVector3& a); // not-a-number components for a zero vector
