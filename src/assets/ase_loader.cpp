@@ -437,8 +437,8 @@ static void stepEachScan(Walk& w, const char* here, const TextCursor& token, Key
 // Whether no token that a scan can meet in [from, to) is a keyword, however
 // the scans cut the text into pieces: such a token would begin with a '*', and
 // be the run of characters from there to the next white space. `to` is a line
-// end or the end of the text. Past a few '*' the answer is left to the general
-// step, which is false here.
+// end or the end of the text. An exporter's face line holds two '*'; past a
+// few the answer is left to the general step, which is false here.
 static bool holdsNoKeyword(const char* from, const char* to) {
     const int MOST_STARS = 4;
     for (int stars = 0;; ++stars) {
@@ -455,7 +455,8 @@ static bool holdsNoKeyword(const char* from, const char* to) {
     }
 }
 
-// Lines longer than this, from the token to the line end, go token by token.
+// Lines longer than this, from the token to the line end, go token by token,
+// so that a line with no end in sight costs a bounded look.
 static const size_t LONGEST_LINE_STEP = 256;
 
 // When every scan stands on the same token, they usually take its whole line
@@ -464,11 +465,14 @@ static const size_t LONGEST_LINE_STEP = 256;
 // - A token that is no keyword: every scan passes over the line, and they all
 //   share one discard.
 // - A keyword that neither ends nor begins scans, on a line where holdsNoKeyword
-//   finds nothing behind it: every scan that passes over the keyword or skips
-//   it meets only tokens it passes over, and each discard either reaches the
-//   line end or leaves a piece of the same line, so it comes to the next line's
-//   first token. So does a scan that acts, when its reading stops on the same
-//   line; one whose reading went on past the line end stands where it stopped.
+//   finds nothing behind it: every later token of the line, and every piece
+//   of one, is no keyword, and every scan passes over those. So a scan that
+//   passes over the keyword or skips it goes on passing over the rest of the
+//   line, each discard either reaching the line end or leaving a piece of the
+//   same line, and comes to the next line's first token. So does a scan that
+//   acts, when its reading stops on the same line; one whose reading went on
+//   past the line end stands where it stopped.
+// A look that finds the line unfit counts as work, like the bytes it looked at.
 static bool stepLineTogether(Walk& w, const TextCursor& token, Keyword keyword) {
     const char* const here = w.at;
     if (keyword == KEY_GEOMOBJECT || keyword == KEY_MATERIAL)
@@ -495,7 +499,7 @@ static bool stepLineTogether(Walk& w, const TextCursor& token, Keyword keyword) 
     }
     TextCursor nextLine = {lineEnd, w.end};
     skipSpace(nextLine);
-    w.at = nextLine.position;
+    w.at = nextLine.position; // where standApart puts all but the one that read on
     for (size_t i = 0; i < w.scans.size();) {
         const char* position = nextLine.position;
         if (reactionOf(w.scans[i].kind, keyword) == ACT) {
