@@ -4,7 +4,10 @@
 # navigation to the first trace line and the passes per second in headless
 # Chromium (WebGL on SwiftShader), the same for the baseline page, which only
 # clears and presents, and the native program's passes per second under Xvfb
-# (Mesa's llvmpipe). Both renderers draw in software on the same processor.
+# (Mesa's llvmpipe). Both renderers draw in software on the same processor. For
+# each page, where the time goes: how long a pass takes on the page's thread,
+# and how busy Chromium's GPU process (where SwiftShader draws) and the page's
+# renderer keep the processor.
 #   bench/web_figures.sh [SECONDS]   (default 10)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -48,11 +51,14 @@ page() {
   driver=""
   awk -v name="$2" '{ value[$1] = $2 }
     END {
-      printf "%-20s %5.1f passes per second", name, value["frames_per_second"]
+      printf "%-10s %5.1f passes per second", name, value["frames_per_second"]
       if (value["lines_per_second"] > 0)
         printf " (%.1f trace lines a second); first trace line %d ms after navigation",
                value["lines_per_second"], value["first_trace_line_ms"]
-      printf "\n"
+      printf "\n%-10s a pass takes %.2f ms on the page'"'"'s thread (the program, gl4es, the WebGL calls);\n",
+             "", value["callback_ms_per_frame"]
+      printf "%-10s processor cores kept busy: %.2f by the GPU process (SwiftShader draws and composites), %.2f by the page'"'"'s renderer, %.2f by the browser\n",
+             "", value["cores_gpu-process"], value["cores_renderer"], value["cores_browser"]
     }' "$work/$2/figures.txt"
 }
 echo "== headless Chromium, ${seconds} s each"

@@ -53,18 +53,32 @@ CONSOLE_ENTRY = re.compile(r'^\S+ \d+:\d+ (".*")$')
 
 # For the figures, set up before the page's own scripts run: counts
 # console.log calls, with the time of the first, and animation frames (the
-# program makes one pass in each).
+# program makes one pass in each), and adds up the time the page's thread
+# spends in animation-frame callbacks: the program's passes, gl4es and the
+# WebGL calls, all but the drawing itself, which Chromium's GPU process does.
 COUNT_LINES = """
 window.letterbotLines = 0;
 window.letterbotFrames = 0;
+window.letterbotCallbackMs = 0;
 const pageLog = console.log;
 console.log = function (...args) {
   if (window.letterbotLines++ === 0) window.letterbotFirstLine = performance.now();
   pageLog.apply(console, args);
 };
-requestAnimationFrame(function count() {
+const pageFrame = window.requestAnimationFrame.bind(window);
+window.requestAnimationFrame = function (callback) {
+  return pageFrame(function (time) {
+    const start = performance.now();
+    try {
+      callback(time);
+    } finally {
+      window.letterbotCallbackMs += performance.now() - start;
+    }
+  });
+};
+pageFrame(function count() {
   window.letterbotFrames++;
-  requestAnimationFrame(count);
+  pageFrame(count);
 });
 """
 
@@ -78,16 +92,24 @@ def stop_on_signal(signum, frame):
 
 
 def children(pid):
-    """The ids of a process's descendants, from /proc."""
-    found = []
-    try:
-        with open(f"/proc/{pid}/task/{pid}/children") as listing:
-            direct = [int(child) for child in listing.read().split()]
-    except OSError:
-        return found
-    for child in direct:
-        found.append(child)
-        found.extend(children(child))
+    """The ids of a process's descendants, from the parent ids in /proc."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as stat:
+                # The name, in parentheses, may hold blanks: the fields follow it.
+                parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+        except (OSError, IndexError, ValueError):
+            pass
+    found, wanted = [], [pid]
+    while wanted:
+        parent = wanted.pop()
+        for child, its_parent in parents.items():
+            if its_parent == parent:
+                found.append(child)
+                wanted.append(child)
     return found
 
 
@@ -230,18 +252,44 @@ def missing_texture(page):
     page.wait(20, page.exit_status)
 
 
+def processor_seconds(root):
+    """Processor time so far of Chromium's processes by their type (the GPU
+    process, the page's renderer, ...), from /proc."""
+    ticks = os.sysconf("SC_CLK_TCK")
+    seconds = {}
+    for pid in children(root):
+        try:
+            with open(f"/proc/{pid}/cmdline") as cmdline:
+                # Chromium rewrites its command line into one blank-separated string.
+                kind = re.search(r"--type=(\S+)", cmdline.read().replace("\0", " "))
+            with open(f"/proc/{pid}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        name = kind.group(1) if kind else "browser"
+        seconds[name] = seconds.get(name, 0) + (int(fields[11]) + int(fields[12])) / ticks
+    return seconds
+
+
 def figures(page, seconds):
     page.wait(30, lambda: page.trace or page.driver.execute_script("return window.letterbotFrames > 60"))
     first = page.driver.execute_script("return window.letterbotFirstLine") or 0
-    counts = "return [window.letterbotLines, window.letterbotFrames]"
-    lines, frames = page.driver.execute_script(counts)
+    counts = "return [window.letterbotLines, window.letterbotFrames, window.letterbotCallbackMs]"
+    lines, frames, callback_ms = page.driver.execute_script(counts)
+    busy = processor_seconds(page.driver_pid)
     start = time.monotonic()
     time.sleep(seconds)
-    lines_after, frames_after = page.driver.execute_script(counts)
+    lines_after, frames_after, callback_ms_after = page.driver.execute_script(counts)
     elapsed = time.monotonic() - start
-    page.write("figures.txt", [f"first_trace_line_ms {first:.0f}",
-                               f"lines_per_second {(lines_after - lines) / elapsed:.1f}",
-                               f"frames_per_second {(frames_after - frames) / elapsed:.1f}"])
+    busy_after = processor_seconds(page.driver_pid)
+    passes = frames_after - frames
+    page.write("figures.txt", [
+        f"first_trace_line_ms {first:.0f}",
+        f"lines_per_second {(lines_after - lines) / elapsed:.1f}",
+        f"frames_per_second {passes / elapsed:.1f}",
+        f"callback_ms_per_frame {(callback_ms_after - callback_ms) / max(passes, 1):.2f}",
+    ] + [f"cores_{kind} {(busy_after[kind] - busy.get(kind, 0)) / elapsed:.2f}"
+         for kind in sorted(busy_after)])
 
 
 def main():
