@@ -1,5 +1,5 @@
-// The generator's in-memory models: materials and triangle meshes in the
-// program's axes (x right, y up, z towards the viewer of the model's front).
+// The models the writers take: materials and triangle meshes in the program's
+// axes (x right, y up, z towards the viewer of the model's front).
 #pragma once
 
 #include <string>
@@ -27,7 +27,7 @@ struct Mesh {
 };
 
 struct Material {
-    std::string name; // no blanks: readers of the format cut names at the first blank
+    std::string name; // written without blanks or quotes (see ase_writer.h)
     Vec3 ambient;
     Vec3 diffuse;
     Vec3 specular;

@@ -29,9 +29,23 @@ static std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// Names are quoted values on lines that readers may pass over 99 characters
+// at a time, so they are kept short, and free of what some readers stop at or
+// cannot hold: quotes, blanks, control characters and bytes beyond ASCII.
+static std::string quotedName(const std::string& name) {
+    const size_t longest = 48;
+    std::string safe = name.substr(0, longest);
+    for (char& c : safe) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte == '"' || byte >= 0x7f)
+            c = '_';
+    }
+    return quoted(safe);
+}
+
 static void writeMaterial(std::string& out, int index, const Material& m) {
     line(out, 1, "*MATERIAL " + std::to_string(index) + " {");
-    line(out, 2, "*MATERIAL_NAME " + quoted(m.name));
+    line(out, 2, "*MATERIAL_NAME " + quotedName(m.name));
     line(out, 2, "*MATERIAL_CLASS \"Standard\"");
     line(out, 2, "*MATERIAL_AMBIENT " + triple(m.ambient.x, m.ambient.y, m.ambient.z));
     line(out, 2, "*MATERIAL_DIFFUSE " + triple(m.diffuse.x, m.diffuse.y, m.diffuse.z));
@@ -47,7 +61,7 @@ static void writeMaterial(std::string& out, int index, const Material& m) {
     line(out, 2, "*MATERIAL_XP_TYPE Filter");
     if (!m.bitmap.empty()) {
         line(out, 2, "*MAP_DIFFUSE {");
-        line(out, 3, "*MAP_NAME " + quoted(m.name + "Picture"));
+        line(out, 3, "*MAP_NAME " + quotedName(m.name + "Picture"));
         line(out, 3, "*MAP_CLASS \"Bitmap\"");
         line(out, 3, "*MAP_SUBNO 1");
         line(out, 3, "*MAP_AMOUNT " + fixed4(1.0));
@@ -68,7 +82,7 @@ static void writeMaterial(std::string& out, int index, const Material& m) {
 // Positions stay in model space, so the node transform is the identity.
 static void writeNodeTransform(std::string& out, const std::string& name) {
     line(out, 1, "*NODE_TM {");
-    line(out, 2, "*NODE_NAME " + quoted(name));
+    line(out, 2, "*NODE_NAME " + quotedName(name));
     line(out, 2, "*INHERIT_POS 0 0 0");
     line(out, 2, "*INHERIT_ROT 0 0 0");
     line(out, 2, "*INHERIT_SCL 0 0 0");
@@ -89,7 +103,7 @@ static void writeObject(std::string& out, const MeshObject& object) {
     const Mesh& mesh = object.mesh;
     char text[200];
     line(out, 0, "*GEOMOBJECT {");
-    line(out, 1, "*NODE_NAME " + quoted(object.name));
+    line(out, 1, "*NODE_NAME " + quotedName(object.name));
     writeNodeTransform(out, object.name);
     line(out, 1, "*MESH {");
     line(out, 2, "*TIMEVALUE 0");
@@ -140,10 +154,10 @@ static void writeObject(std::string& out, const MeshObject& object) {
     line(out, 0, "}");
 }
 
-std::string aseText(const Model& model) {
+std::string aseText(const Model& model, const std::string& comment) {
     std::string out;
     line(out, 0, "*3DSMAX_ASCIIEXPORT\t200");
-    line(out, 0, "*COMMENT \"letterbot make_assets\"");
+    line(out, 0, "*COMMENT " + quoted(comment));
     line(out, 0, "*SCENE {");
     line(out, 1, "*SCENE_FILENAME \"\"");
     line(out, 1, "*SCENE_FIRSTFRAME 0");
