@@ -26,12 +26,15 @@ void loadTexture(const char* path, unsigned* name) {
     }
     std::fclose(probe);
 
-    // The reader has shown its own message; going on would leave a model or a
-    // wall without its picture, so a bad bitmap ends the program like a missing one.
+    // The reader has shown its own message, which says why but not which file;
+    // going on would leave a model or a wall without its picture, so a bad
+    // bitmap ends the program like a missing one.
     BitmapLoad load;
     loadBitmapFile(file.c_str(), &load);
-    if (!load.image)
+    if (!load.image) {
+        std::fprintf(stderr, "Unable to decode the texture: %s\n", file.c_str());
         fatalExitShown(EXIT_MISSING_ASSET, load.report);
+    }
     ImageRGB* image = load.image;
 
     GLuint texture = 0;

@@ -108,7 +108,9 @@ TEST_F(TextureTest, MissingOrUnreadableBitmapEndsTheProgramWithItsMessage) {
          "^Unable to find or open the texture: data/missing.bmp\nError!: Couldn't find a "
          "texture!\ngl calls: 0\n$",
          "Couldn't find a texture!"},
-        {"data\\v4.bmp", "^Error: Unknown DIB file format.\ngl calls: 0\n$",
+        {"data\\v4.bmp",
+         "^Error: Unknown DIB file format.\nUnable to decode the texture: data/v4.bmp\ngl calls: "
+         "0\n$",
          "Unknown DIB file format."},
     };
     for (const Case& k : cases) {
