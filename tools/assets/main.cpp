@@ -1,8 +1,12 @@
 // letterbot-assets: for people who make their own assets, reads bitmaps and
-// models with the program's own readers and says what it found.
+// models with the program's own readers and says what it found, and converts
+// models of other formats where the build has assimp (not on Windows).
 #include "commands.h"
 
 #include "platform/platform.h"
+#ifdef LETTERBOT_HAVE_CONVERT
+#include "convert_command.h"
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -10,7 +14,11 @@
 static int usage() {
     std::fputs("usage: letterbot-assets bitmap FILE [--ppm OUT]\n"
                "       letterbot-assets model FILE\n"
-               "       letterbot-assets check [DIR]\n",
+               "       letterbot-assets check [DIR]\n"
+#ifdef LETTERBOT_HAVE_CONVERT
+               "       letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n"
+#endif
+               ,
                stderr);
     return 2;
 }
@@ -27,5 +35,9 @@ int main(int argc, char** argv) {
         return modelCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "check") == 0)
         return checkCommand(argc - 2, argv + 2);
+#ifdef LETTERBOT_HAVE_CONVERT
+    if (std::strcmp(command, "convert") == 0)
+        return convertCommand(argc - 2, argv + 2);
+#endif
     return usage();
 }

@@ -1,0 +1,72 @@
+// The placement of a converted model: turn, then scale and move by the box.
+#include "model_placement.h"
+
+#include <algorithm>
+#include <cmath>
+
+// The box of every vertex; false when there is none.
+static bool boundingBox(const Model& model, Vec3* low, Vec3* high) {
+    bool any = false;
+    for (const MeshObject& object : model.objects) {
+        for (const Vec3& v : object.mesh.vertices) {
+            if (!any) {
+                *low = *high = v;
+                any = true;
+                continue;
+            }
+            low->x = std::min(low->x, v.x);
+            low->y = std::min(low->y, v.y);
+            low->z = std::min(low->z, v.z);
+            high->x = std::max(high->x, v.x);
+            high->y = std::max(high->y, v.y);
+            high->z = std::max(high->z, v.z);
+        }
+    }
+    return any;
+}
+
+bool placeModel(Model* model, double height, double turnDegrees, Placement* placement,
+                std::string* reason) {
+    const double pi = 3.14159265358979323846;
+    const double turn = std::fmod(turnDegrees, 360.0);
+    // Exact quarter turns keep exact coordinates.
+    double c = std::cos(turn * pi / 180.0), s = std::sin(turn * pi / 180.0);
+    if (std::fmod(turn, 90.0) == 0.0) {
+        c = std::round(c);
+        s = std::round(s);
+    }
+    for (MeshObject& object : model->objects)
+        for (Vec3& v : object.mesh.vertices)
+            v = {v.x * c - v.z * s, v.y, v.x * s + v.z * c};
+
+    Vec3 low, high;
+    if (!boundingBox(*model, &low, &high)) {
+        *reason = "it has no vertices";
+        return false;
+    }
+    const double sourceHeight = high.y - low.y;
+    if (!(sourceHeight > 0.0) || !std::isfinite(height / sourceHeight)) {
+        *reason = "it has no height to scale: all its points lie at one height";
+        return false;
+    }
+    const double scale = height / sourceHeight;
+    const double width = std::max(high.x - low.x, high.z - low.z) * scale;
+    if (!(width <= MAX_PLACED_EXTENT)) {
+        *reason = "it is too flat: " + std::to_string(height) + " units tall it would be " +
+                  std::to_string(width) + " units wide";
+        return false;
+    }
+    const Vec3 move = {ROBOT_AXIS_X - scale * (low.x + high.x) / 2, ROBOT_FEET_Y - scale * low.y,
+                       ROBOT_AXIS_Z - scale * (low.z + high.z) / 2};
+    for (MeshObject& object : model->objects)
+        for (Vec3& v : object.mesh.vertices)
+            v = {scale * v.x + move.x, scale * v.y + move.y, scale * v.z + move.z};
+
+    placement->turnDegrees = turn;
+    placement->scale = scale;
+    placement->move = move;
+    placement->sourceLow = low;
+    placement->sourceHigh = high;
+    boundingBox(*model, &placement->low, &placement->high);
+    return true;
+}
