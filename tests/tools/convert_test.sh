@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# letterbot-assets convert on assimp's own test models (Debian's
+# assimp-testmodels): each converted model reads back with as many triangles
+# as assimp's own command finds in the scene, stands at the asked height on the
+# robot's ground, reports what `model` finds and passes `check`; each broken
+# one is refused with one line, status 1, and nothing written.
+set -u
+tool=$(realpath "$1")
+data=$(realpath "$2")
+models=/usr/share/assimp/models
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+if [ ! -d "$models/glTF2" ] || ! command -v assimp >/dev/null; then
+  echo "FAIL: assimp's test models or its command are not installed; script/bootstrap test" \
+    "installs them (assimp-testmodels, assimp-utils)"
+  exit 1
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The triangles of the whole scene as `assimp info` reports it: the faces of
+# every mesh of triangles, once for each node that shows the mesh.
+assimp_triangles() {
+  assimp info "$1" | awk '
+    /^Meshes:  \(name\)/ { meshes = 1; next }
+    meshes && /^$/ { meshes = 0 }
+    meshes { s = $0; sub(/.*\[/, "", s); split(s, p, " ")
+             faces[$1] = p[7] == "triangle]" ? p[5] : 0 }
+    /^Node hierarchy:/ { nodes = 1; next }
+    nodes && /\(mesh [0-9, ]+\)$/ { s = $0; sub(/.*\(mesh /, "", s); sub(/\)$/, "", s)
+             n = split(s, m, ", "); for (i = 1; i <= n; i++) total += faces[m[i]] }
+    END { print total + 0 }'
+}
+
+# From `letterbot-assets model`: "objects triangles lowest-y highest-y".
+model_facts() {
+  "$tool" model "$1" | awk '
+    /"objectCount"/ { gsub(/[^0-9]/, ""); objects = $0 }
+    /"faceCount"/ { s = $0; sub(/.*"faceCount": /, "", s); triangles += s + 0
+                    s = $0; sub(/.*"min": \[[^,]*, /, "", s); y = s + 0
+                    if (!seen || y < low) low = y
+                    s = $0; sub(/.*"max": \[[^,]*, /, "", s); y = s + 0
+                    if (!seen || y > high) high = y; seen = 1 }
+    END { printf "%d %d %.4f %.4f\n", objects, triangles, low, high }'
+}
+
+milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+
+# Format, model, options, whether it has textures.
+good=(
+  "glTF 2 binary|glTF2/BoxTextured-glTF-Binary/BoxTextured.glb||textured"
+  "glTF 2|glTF2/BoxTextured-glTF/BoxTextured.gltf|--height 0.5|textured"
+  "OBJ and MTL|OBJ/spider.obj|--height 2|textured"
+  "Collada|Collada/duck.dae|--turn 90|textured"
+  "Collada, instanced nodes|Collada/teapot_instancenodes.DAE||plain"
+  "3DS|3DS/cube_with_diffuse_texture.3DS||textured"
+  "FBX|FBX/huesitos.fbx||plain"
+  "PLY|PLY/Wuson.ply|--height 3|plain"
+  "STL|STL/Spider_binary.stl||plain"
+  "Blender|BLEND/Suzanne_248.blend||plain"
+  "ASE|ASE/ThreeCubesGreen.ASE||plain"
+)
+for entry in "${good[@]}"; do
+  IFS='|' read -r format model options kind <<<"$entry"
+  folder="$work/$(basename "$model")"
+  mkdir -p "$folder/data"
+  cp "$data"/* "$folder/data/"
+  height=$(echo "$options" | sed -n 's/.*--height \([0-9.]*\).*/\1/p')
+  height=${height:-1.4}
+  start=$(milliseconds)
+  # shellcheck disable=SC2086 # the options are words
+  if ! (cd "$folder" && "$tool" convert "$models/$model" data/robot.ase $options \
+    >out.txt 2>err.txt); then
+    fail "$format ($model): $(cat "$folder/err.txt")"
+    continue
+  fi
+  took=$(($(milliseconds) - start))
+  summary=$(head -n 1 "$folder/out.txt")
+  expected=$(assimp_triangles "$models/$model")
+  read -r objects triangles low high <<<"$(model_facts "$folder/data/robot.ase")"
+  echo "$format: $model $options: ${summary#*: } (assimp: $expected triangles), ${took} ms"
+  [ "$triangles" -eq "$expected" ] ||
+    fail "$model: $triangles triangles read back, assimp finds $expected"
+  case "$summary" in
+    *": $objects object"*", $triangles triangle"*) ;;
+    *) fail "$model: the summary says '$summary'; the reader finds $objects objects," \
+      "$triangles triangles" ;;
+  esac
+  awk -v low="$low" -v high="$high" -v h="$height" 'BEGIN { tall = high - low
+    exit !(low > -1.0002 && low < -0.9998 && tall > h - 0.0003 && tall < h + 0.0003) }' ||
+    fail "$model: stands from y = $low to $high, not $height tall from -1"
+  textures=$(grep -c '^data/robot_[0-9]*\.bmp: ' "$folder/out.txt")
+  if [ "$kind" = textured ] && [ "$textures" -eq 0 ]; then
+    fail "$model: no texture written"
+  fi
+  (cd "$folder" && "$tool" check data >check.txt 2>&1) ||
+    fail "$model: check does not pass: $(grep -v '^ok' "$folder/check.txt")"
+done
+
+# Broken models: one line saying why, status 1, and data/ as it was.
+broken=(
+  "glTF2/MissingBin/BoxTextured.gltf|could not open referenced file"
+  "3DS/cubes_with_alpha.3DS|has a texture \"BERETTA_.JPG\" that is not there"
+  "glTF2/IndexOutOfRange/IndexOutOfRange.gltf|out-of-range indices"
+  "glTF2/IndexOutOfRange/AllIndicesOutOfRange.gltf|has no faces"
+  "glTF2/IncorrectVertexArrays/Cube.gltf|Some vertices were dropped"
+  "invalid/malformed.obj|Invalid face index"
+  "glTF2/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb|not a finite number"
+  "OBJ/testpoints.obj|it holds no triangles"
+  "invalid/empty.obj|too small"
+  "no/such/model.glb|there is no such file"
+)
+folder="$work/broken"
+mkdir -p "$folder/data"
+cp "$data"/* "$folder/data/"
+before=$(cd "$folder" && ls -la data && md5sum data/*)
+for entry in "${broken[@]}"; do
+  IFS='|' read -r model reason <<<"$entry"
+  status=0
+  (cd "$folder" && "$tool" convert "$models/$model" data/robot.ase >out.txt 2>err.txt) || status=$?
+  line="letterbot-assets: cannot convert $models/$model: "
+  echo "broken: $model: $(cat "$folder/err.txt")"
+  [ "$status" -eq 1 ] || fail "$model: status $status"
+  [ "$(wc -l <"$folder/err.txt")" -eq 1 ] && grep -qF "$line" "$folder/err.txt" &&
+    grep -qF "$reason" "$folder/err.txt" ||
+    fail "$model: not the one line expected: $(cat "$folder/err.txt")"
+  [ -s "$folder/out.txt" ] && fail "$model: printed $(cat "$folder/out.txt")"
+  [ "$(cd "$folder" && ls -la data && md5sum data/*)" = "$before" ] || fail "$model: data/ changed"
+done
+# A folder that is not there: nothing can be written, and nothing is.
+status=0
+(cd "$folder" && "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" \
+  missing/robot.ase >out.txt 2>err.txt) || status=$?
+[ "$status" -eq 1 ] && grep -q 'cannot create a file beside missing/' "$folder/err.txt" ||
+  fail "an output folder that is not there: status $status, $(cat "$folder/err.txt")"
+[ -e "$folder/missing" ] && fail "an output folder was created"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
