@@ -134,6 +134,14 @@ status=0
 [ "$status" -eq 1 ] && grep -q 'cannot create a file beside missing/' "$folder/err.txt" ||
   fail "an output folder that is not there: status $status, $(cat "$folder/err.txt")"
 [ -e "$folder/missing" ] && fail "an output folder was created"
+# An output that is a folder: refused before its bitmap is written.
+mkdir "$folder/robot.ase"
+status=0
+(cd "$folder" && "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" \
+  robot.ase >out.txt 2>err.txt) || status=$?
+[ "$status" -eq 1 ] && grep -q 'robot.ase is a folder' "$folder/err.txt" ||
+  fail "an output that is a folder: status $status, $(cat "$folder/err.txt")"
+[ -e "$folder/robot_1.bmp" ] && fail "a bitmap was written beside a folder"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

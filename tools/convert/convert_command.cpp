@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -180,6 +181,18 @@ int convertCommand(int argc, char** argv) {
     Placement placement;
     if (!placeModel(&imported.model, height, turn, &placement, &reason))
         return refuse(model, reason);
+
+    // A rename fails on a folder, and only after the files before it are in
+    // place: such targets are refused before anything is written.
+    std::vector<std::string> targets;
+    for (size_t p = 0; p < imported.pictures.size(); ++p)
+        targets.push_back(bitmapFile(naming, p + 1));
+    targets.push_back(out);
+    for (const std::string& target : targets) {
+        struct stat existing;
+        if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+            return refuse(model, target + " is a folder");
+    }
 
     // The model last: until it is in place, an earlier model goes on naming
     // the bitmaps it had.
