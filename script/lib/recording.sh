@@ -1,6 +1,7 @@
 # Shell helpers that record the program's window as a video with ffmpeg's X11
 # screen capture, shared by script/record and the window tests. Source it after
-# script/lib/xvfb.sh, once the window is up (WINDOW_ID); every wait is bounded.
+# script/lib/xvfb.sh; start recording once the window is up (WINDOW_ID). A
+# recording is stopped on every way out, and every wait is bounded.
 
 # Starts recording the window at 30 frames per second into FILE (.mp4, H.264):
 # start_recording FILE [SECONDS]. Without SECONDS it records until
@@ -12,6 +13,7 @@ start_recording() {
   y=$(sed -n 's/^Y=//p' <<<"$geometry")
   width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
   height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
+  on_exit stop_recording
   # ultrafast keeps the encoder from taking the processor the software
   # renderer needs; the picture quality comes from the constant rate factor.
   ffmpeg -nostdin -hide_banner -loglevel error -y \

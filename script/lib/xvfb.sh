@@ -1,49 +1,84 @@
-# Shell helpers for running letterbot in a private Xvfb, shared by script/run
-# and the window tests. Source it; every wait is bounded.
+# Shell helpers for running letterbot in a private Xvfb, shared by script/run,
+# script/record and the tests. Source it before starting anything: what these
+# start is stopped on every way out (see cleanup.sh), and every wait is bounded.
+. "$(dirname "${BASH_SOURCE[0]}")/cleanup.sh"
 
-# Starts Xvfb on a free display number and exports DISPLAY. Without -noreset
-# the server resets whenever its last client leaves (our readiness probe, say)
-# and refuses connections meanwhile, so a program started then cannot open the
-# display.
+# Starts Xvfb on a free display number and exports DISPLAY, or says why not
+# and returns 1, leaving nothing running. An inherited DISPLAY is dropped
+# first: it is the screen of whoever started us, never one to press keys on,
+# and it must not pass for ours if Xvfb fails. Without -noreset the server
+# resets whenever its last client leaves (our readiness probe, say) and refuses
+# connections meanwhile, so a program started then cannot open the display.
 start_xvfb() {
+  local i number=""
+  unset DISPLAY
+  on_exit stop_xvfb
   XVFB_DISPLAY_FILE=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$XVFB_DISPLAY_FILE" >/dev/null 2>&1 &
   XVFB_PID=$!
-  local i
   for i in $(seq 100); do
-    if grep -q '^[0-9]' "$XVFB_DISPLAY_FILE" 2>/dev/null; then
-      export DISPLAY=":$(head -n 1 "$XVFB_DISPLAY_FILE")"
-      break
-    fi
+    number=$(grep -m 1 '^[0-9][0-9]*$' "$XVFB_DISPLAY_FILE" 2>/dev/null || true)
+    [ -n "$number" ] && break
+    xvfb_running || return 1
     sleep 0.1
   done
   rm -f "$XVFB_DISPLAY_FILE"
-  [ -n "${DISPLAY:-}" ] || { echo "Xvfb did not start" >&2; return 1; }
-  for i in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
+  XVFB_DISPLAY_FILE=""
+  if [ -z "$number" ]; then
+    echo "Xvfb gave no display number within 10 s" >&2
+    stop_xvfb
+    return 1
+  fi
+  export DISPLAY=":$number"
+  local deadline=$((SECONDS + 15))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    # A server that takes the connection but never replies must not hold us.
+    timeout 3 xdpyinfo >/dev/null 2>&1 && return 0
+    xvfb_running || return 1
     sleep 0.1
   done
   echo "Xvfb on $DISPLAY does not answer" >&2
+  stop_xvfb
   return 1
 }
 
-# Stops the Xvfb started above, by its process id.
+# While start_xvfb waits: true while its Xvfb runs; otherwise says so, cleans
+# up and returns 1.
+xvfb_running() {
+  kill -0 "$XVFB_PID" 2>/dev/null && return 0
+  local status=0
+  wait "$XVFB_PID" 2>/dev/null || status=$?
+  XVFB_PID=""
+  echo "Xvfb ended with status $status while starting" >&2
+  stop_xvfb
+  return 1
+}
+
+# Stops the Xvfb started above, by its process id, and forgets its display.
 stop_xvfb() {
-  [ -n "${LETTERBOT_PID:-}" ] && kill "$LETTERBOT_PID" 2>/dev/null || true
-  if [ -n "${XVFB_PID:-}" ]; then
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    XVFB_PID=""
-  fi
+  stop_process "${XVFB_PID:-}"
+  XVFB_PID=""
+  [ -z "${XVFB_DISPLAY_FILE:-}" ] || rm -f "$XVFB_DISPLAY_FILE"
+  XVFB_DISPLAY_FILE=""
+  unset DISPLAY
 }
 
 # Starts the program in the background with the software renderer, which
 # reports every GL error on standard error (see gl_errors):
-# start_letterbot BINARY STDOUT_FILE STDERR_FILE [SECONDS]. Sets LETTERBOT_PID
-# (that of the timeout around it; the program is its only child).
+# start_letterbot BINARY STDOUT_FILE STDERR_FILE [SECONDS]. Sets LETTERBOT_PID,
+# that of the timeout around it, which passes a SIGTERM on to the program and
+# so stops it. One still running from an earlier start is stopped first.
 start_letterbot() {
+  on_exit stop_letterbot
+  stop_letterbot
   SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 MESA_DEBUG=1 timeout -k 5 "${4:-120}" "$1" >"$2" 2>"$3" &
   LETTERBOT_PID=$!
+}
+
+# Stops the program if it still runs.
+stop_letterbot() {
+  stop_process "${LETTERBOT_PID:-}"
+  LETTERBOT_PID=""
 }
 
 # The GL errors Mesa reported in a program's standard error: prints how many.

@@ -1,6 +1,8 @@
 # What the tests that run a real program share: a scratch working folder,
-# counted checks, and looks at pictures. Source it after script/lib/xvfb.sh;
-# end the test with `finish`.
+# counted checks and looks at pictures. Source it after script/lib/xvfb.sh if
+# the test uses that; end the test with `finish`. A test adds its own cleanup
+# with on_exit (script/lib/cleanup.sh), never with a trap of its own.
+. "$(dirname "${BASH_SOURCE[0]}")/../../script/lib/cleanup.sh"
 
 failures=0
 checks_passed=0
@@ -10,6 +12,7 @@ check() { if [ "$2" = "$3" ]; then ok "$1"; else fail "$1: expected '$3', got '$
 
 # Prints the counts and ends the test, failed if any check failed.
 finish() {
+  cleanup_in_place || fail "a trap of the test's own took the place of the cleanup; add to it with on_exit"
   echo "$checks_passed passed, $failures failed"
   [ "$failures" -eq 0 ]
   exit
@@ -25,11 +28,14 @@ differing_pixels() {
 }
 
 # Makes a scratch working folder $work and enters it; `with-data` links the
-# repository's data/ into it. When the test ends, the private X server stops
-# and the folder goes, after `before_cleanup` if the test defines one.
+# repository's data/ into it. The folder goes on every way out, after
+# `before_cleanup` if the test defines one. The test's own display, if it was
+# started from one, is forgotten here: a test presses keys only in its private
+# X server.
 enter_scratch_folder() {
-  work=$(mktemp -d)
-  trap 'declare -F before_cleanup >/dev/null && before_cleanup; stop_xvfb; rm -rf "$work"' EXIT
+  unset DISPLAY
+  make_scratch_folder
+  on_exit 'declare -F before_cleanup >/dev/null && before_cleanup'
   [ "${1:-}" = with-data ] && ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
   cd "$work" || exit 1
 }

@@ -10,7 +10,6 @@ set -u
 command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null \
   || { echo "FAIL: ffmpeg is not installed (script/bootstrap test installs it)"; exit 1; }
 
-before_cleanup() { stop_recording; }
 enter_scratch_folder with-data
 start_xvfb || exit 1
 

@@ -18,14 +18,27 @@ wineserver=/usr/lib/wine/wineserver
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 # Mesa's and fontconfig's caches stay with the prefix, in the build tree.
 export XDG_CACHE_HOME="$WINEPREFIX/cache"
-# Runs a Windows program, bounded; the Windows SDL must pick its own driver.
-wine_run() { env -u SDL_VIDEODRIVER timeout -k 5 "$@"; }
+# Starts a Windows program in the background, bounded, as start_letterbot
+# starts the Linux one (LETTERBOT_PID, stopped on every way out):
+# wine_start SECONDS PROGRAM.exe ARGUMENTS... The Windows SDL must pick its own
+# driver.
+wine_start() {
+  on_exit stop_letterbot
+  stop_letterbot
+  env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 "$1" "$wine_loader" "${@:2}" &
+  LETTERBOT_PID=$!
+}
+# Runs one to its end; sets LETTERBOT_STATUS.
+wine_run() { wine_start "$@"; wait_letterbot; }
 # Waits (bounded) until this prefix's Wine server and its helpers are gone, so
 # that nothing of Wine outlives the test or the X server it was given.
 end_wine() { timeout 30 "$wineserver" -w 2>/dev/null || "$wineserver" -k 2>/dev/null || true; }
 
-before_cleanup() { end_wine; }
 enter_scratch_folder
+# Started now, so that on the way out Wine ends before its X server stops.
+# Until the window's turn the programs run with no display (see below).
+start_xvfb || { fail "Xvfb did not start"; finish; }
+on_exit end_wine
 cmake -E tar xf "$LETTERBOT_ZIP" || { fail "the zip does not unpack"; finish; }
 package="$work/letterbot-windows-x64"
 for file in letterbot.exe letterbot-assets.exe SDL.dll SDL2.dll README.txt \
@@ -36,9 +49,9 @@ done
 # Without a display first: the first use of the prefix sets it up, and a
 # display would let Wine show a progress window for that.
 started=$(date +%s.%N)
-(cd "$package" && DISPLAY= wine_run 120 "$wine_loader" letterbot-assets.exe check data \
-   >"$work/check.txt" 2>&1)
-check "letterbot-assets.exe check data: status" "$?" 0
+cd "$package"
+DISPLAY= wine_run 120 letterbot-assets.exe check data >"$work/check.txt" 2>&1
+check "letterbot-assets.exe check data: status" "$LETTERBOT_STATUS" 0
 tail -n 1 "$work/check.txt" | tr -d '\r' | grep -qx "0 problems" && ok "letterbot-assets.exe: 0 problems" \
   || fail "letterbot-assets.exe check: $(head -c 1500 "$work/check.txt")"
 echo "Wine ready and the check done in $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
@@ -47,26 +60,25 @@ echo "Wine ready and the check done in $(awk -v a="$started" -v b="$(date +%s.%N
 # folder, read by both builds of the tool.
 : >"$package/empty.ase"
 for input in data/robot.ase empty.ase data; do
-  linux=$(cd "$package" && "$LETTERBOT_TOOLS/tools/letterbot-assets" model "$input" 2>&1; echo "status $?")
-  windows=$(cd "$package" && DISPLAY= wine_run 60 "$wine_loader" letterbot-assets.exe model "$input" 2>&1 | tr -d '\r'; echo "status ${PIPESTATUS[0]}")
+  linux=$("$LETTERBOT_TOOLS/tools/letterbot-assets" model "$input" 2>&1; echo "status $?")
+  DISPLAY= wine_run 60 letterbot-assets.exe model "$input" >"$work/model.txt" 2>&1
+  windows=$(tr -d '\r' <"$work/model.txt"; echo "status $LETTERBOT_STATUS")
   if [ "$linux" = "$windows" ]; then ok "letterbot-assets model $input: as on Linux"; \
     else fail "letterbot-assets model $input differs: $(diff <(echo "$linux") <(echo "$windows") | head -n 6 | tr '\n' ' ')"; fi
 done
-rm "$package/empty.ase"
+rm empty.ase
+cd "$work"
 end_wine
 
 LETTERBOT_SIMULATED_TRACE_OUT="$work/simulated.txt" \
   "$LETTERBOT_TOOLS/tests/robot_test" --gtest_filter='*WholeDemonstration*' >/dev/null 2>&1
 [ -s "$work/simulated.txt" ] || fail "the simulated trace was not written"
 
-start_xvfb || { fail "Xvfb did not start"; finish; }
-
 # A missing bitmap: the message box, closed with Return, then status 3.
 cp -r "$package" nobitmap
 rm nobitmap/data/textura_okna1.bmp
 cd nobitmap
-env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 120 "$wine_loader" letterbot.exe >out.txt 2>err.txt &
-LETTERBOT_PID=$!
+wine_start 120 letterbot.exe >out.txt 2>err.txt
 cd "$work"
 box=""
 for i in $(seq 600); do
@@ -94,9 +106,7 @@ check "missing bitmap: error.txt" "$(cat nobitmap/error.txt 2>/dev/null)" "Could
 # background job of this shell would have it ignored), and only once the trace
 # shows that the program's main has begun.
 cd "$package"
-env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 120 "$wine_loader" letterbot.exe \
-  >"$work/ctrl-c.txt" 2>/dev/null &
-LETTERBOT_PID=$!
+wine_start 120 letterbot.exe >"$work/ctrl-c.txt" 2>/dev/null
 for i in $(seq 600); do
   [ -s "$work/ctrl-c.txt" ] && break
   kill -0 "$LETTERBOT_PID" 2>/dev/null || break
@@ -118,8 +128,7 @@ fi
 
 # A normal run: window, picture, trace, Escape.
 printf 'old message' >error.txt
-env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 200 "$wine_loader" letterbot.exe >trace.txt 2>err.txt &
-LETTERBOT_PID=$!
+wine_start 200 letterbot.exe >trace.txt 2>err.txt
 started=$(date +%s.%N)
 if ! wait_for_window; then
   fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"
