@@ -115,9 +115,13 @@ wait_for_window() {
 # Saves a picture of the program's window.
 screenshot() { import -window "$WINDOW_ID" "$1"; }
 
-# Holds a key long enough for several input snapshots to see it.
+# Holds a key long enough for several input snapshots to see it. When the
+# window has gone, says so on standard error and returns 1.
 press_key() {
-  xdotool keydown --window "$WINDOW_ID" "$1" 2>/dev/null
+  if ! xdotool keydown --window "$WINDOW_ID" "$1" 2>/dev/null; then
+    echo "press_key $1: the window ${WINDOW_ID:-} has gone" >&2
+    return 1
+  fi
   sleep "${2:-0.3}"
   # The program may end on the key (Escape): then the release finds no window,
   # and the key must still go up, or the next program starts with it held.
