@@ -75,6 +75,17 @@ start_letterbot() {
   LETTERBOT_PID=$!
 }
 
+# run_letterbot BINARY DIR SECONDS: runs the program as start_letterbot does,
+# in the working directory DIR, to its end (at most SECONDS), with its output
+# in DIR/out.txt and DIR/err.txt. Sets LETTERBOT_STATUS.
+run_letterbot() {
+  local back=$PWD
+  cd "$2" || return 1
+  start_letterbot "$1" out.txt err.txt "$3"
+  cd "$back" || return 1
+  wait_letterbot
+}
+
 # Stops the program if it still runs.
 stop_letterbot() {
   stop_process "${LETTERBOT_PID:-}"

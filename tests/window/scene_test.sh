@@ -14,9 +14,8 @@ start_xvfb || exit 1
 
 # Without data/ the first texture is missing: status 3 and the message.
 mkdir nodata
-status=0
-(cd nodata && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 MESA_DEBUG=1 timeout -k 5 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
-check "no data: exit status" "$status" 3
+run_letterbot "$LETTERBOT" nodata 60
+check "no data: exit status" "$LETTERBOT_STATUS" 3
 grep -q "Couldn't find a texture!" nodata/err.txt && ok "no data: message on standard error" \
   || fail "no data: message missing from standard error: $(head -c 500 nodata/err.txt)"
 check "no data: error.txt" "$(cat nodata/error.txt)" "Couldn't find a texture!"
@@ -28,9 +27,8 @@ grep -q "robot.ase" nodata/err.txt && ok "no data: the missing model is reported
 mkdir nopanel
 cp -r "$LETTERBOT_SOURCE_DIR/data" nopanel/data
 rm nopanel/data/robot_panel.bmp
-status=0
-(cd nopanel && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 60 "$LETTERBOT" >out.txt 2>err.txt) || status=$?
-check "no panel picture: exit status" "$status" 3
+run_letterbot "$LETTERBOT" nopanel 60
+check "no panel picture: exit status" "$LETTERBOT_STATUS" 3
 grep -qx "Unable to find or open the texture: data/robot_panel.bmp" nopanel/err.txt \
   && grep -qx "Error!: Couldn't find a texture!" nopanel/err.txt \
   && ok "no panel picture: the message names the file" \
@@ -84,5 +82,5 @@ fi
 press_key Escape
 wait_letterbot
 check "Escape: exit status" "$LETTERBOT_STATUS" 200
-check "no GL errors" "$(( $(gl_errors err.txt) + $(gl_errors nodata/err.txt) ))" 0
+check "no GL errors" "$(( $(gl_errors err.txt) + $(gl_errors nodata/err.txt) + $(gl_errors nopanel/err.txt) ))" 0
 finish

@@ -30,10 +30,9 @@ start_xvfb || exit 1
 # error.txt cannot be created (as root a read-only folder would not stop us).
 mkdir -p unwritable/error.txt
 ln -s "$LETTERBOT_SOURCE_DIR/data" unwritable/data
-status=0
-(cd unwritable && SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 timeout 30 "$LETTERBOT" >../out.txt 2>../err.txt) || status=$?
-check "unwritable log: exit status" "$status" 1
-check "unwritable log: console" "$(cat out.txt)" ""
+run_letterbot "$LETTERBOT" unwritable 30
+check "unwritable log: exit status" "$LETTERBOT_STATUS" 1
+check "unwritable log: console" "$(cat unwritable/out.txt)" ""
 check "unwritable log: no window" "$(xdotool search --name '^letterbot$' 2>/dev/null | wc -l)" 0
 
 # A normal run: the window, then Escape.
