@@ -1,7 +1,8 @@
 # What the tests that run a real program share: a scratch working folder,
-# counted checks and looks at pictures. Source it after script/lib/xvfb.sh if
-# the test uses that; end the test with `finish`. A test adds its own cleanup
-# with on_exit (script/lib/cleanup.sh), never with a trap of its own.
+# counted checks, looks at pictures and the check of the robot's path. Source
+# it after script/lib/xvfb.sh if the test uses that; end the test with
+# `finish`. A test adds its own cleanup with on_exit (script/lib/cleanup.sh),
+# never with a trap of its own.
 . "$(dirname "${BASH_SOURCE[0]}")/../../script/lib/cleanup.sh"
 
 failures=0
@@ -39,3 +40,34 @@ enter_scratch_folder() {
   [ "${1:-}" = with-data ] && ln -s "$LETTERBOT_SOURCE_DIR/data" "$work/data"
   cd "$work" || exit 1
 }
+
+# The robot's path as robot_test simulates the whole demonstration, one trace
+# line per step up to the start of the patrol, written to OUT:
+# simulated_trace OUT. Needs LETTERBOT_TOOLS, the Linux build that holds
+# tests/robot_test. A failed check when it was not written.
+simulated_trace() {
+  LETTERBOT_SIMULATED_TRACE_OUT="$1" \
+    "$LETTERBOT_TOOLS/tests/robot_test" --gtest_filter='*WholeDemonstration*' >/dev/null 2>&1
+  [ -s "$1" ] || { fail "the simulated trace was not written"; return 1; }
+}
+
+# follows_simulated_path TRACE SIMULATED [LINES]: one check that the program's
+# trace, folded, follows the simulated path: all of it, or, with LINES, as far
+# as the trace goes, which must be at least LINES steps.
+follows_simulated_path() {
+  local compared steps
+  compared=$(wc -l <"$2")
+  steps=$(fold_trace "$1" | wc -l)
+  [ -n "${3:-}" ] && [ "$steps" -lt "$compared" ] && compared=$steps
+  if [ "$compared" -lt "${3:-1}" ]; then
+    fail "the trace holds $compared steps of the path, fewer than ${3:-1}"
+  elif cmp -s <(fold_trace "$1" | head -n "$compared") <(head -n "$compared" "$2"); then
+    ok "the robot followed the simulated path for $compared steps"
+  else
+    fail "the path differs from the simulated one within $compared steps: $(diff <(fold_trace "$1" | head -n "$compared") <(head -n "$compared" "$2") | head -n 6 | tr '\n' ' ')"
+  fi
+}
+
+# The path in a trace: its lines without Windows line ends, each only once
+# where passes repeat it.
+fold_trace() { tr -d '\r' <"$1" | uniq; }

@@ -70,9 +70,7 @@ rm empty.ase
 cd "$work"
 end_wine
 
-LETTERBOT_SIMULATED_TRACE_OUT="$work/simulated.txt" \
-  "$LETTERBOT_TOOLS/tests/robot_test" --gtest_filter='*WholeDemonstration*' >/dev/null 2>&1
-[ -s "$work/simulated.txt" ] || fail "the simulated trace was not written"
+simulated_trace "$work/simulated.txt"
 
 # A missing bitmap: the message box, closed with Return, then status 3.
 cp -r "$package" nobitmap
@@ -165,12 +163,5 @@ echo "passes per second under Wine: $(awk -v n="$passes_run" -v a="$started" -v 
 cr=$'\r'
 others=$(grep -cvE "^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$cr\$" trace.txt)
 check "standard output holds only trace lines" "$others" 0
-tr -d '\r' <trace.txt | uniq >"$work/folded.txt"
-compared=$(wc -l <"$work/folded.txt")
-[ "$compared" -gt "$(wc -l <"$work/simulated.txt")" ] && compared=$(wc -l <"$work/simulated.txt")
-if [ "$compared" -ge 200 ] && cmp -s <(head -n "$compared" "$work/folded.txt") <(head -n "$compared" "$work/simulated.txt"); then
-  ok "the robot followed the simulated path for $compared trace lines"
-else
-  fail "the path differs from the simulated one within $compared lines: $(diff <(head -n "$compared" "$work/folded.txt") <(head -n "$compared" "$work/simulated.txt") | head -n 6 | tr '\n' ' ')"
-fi
+follows_simulated_path trace.txt "$work/simulated.txt" 200
 finish
