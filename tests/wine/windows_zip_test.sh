@@ -21,18 +21,21 @@ export XDG_CACHE_HOME="$WINEPREFIX/cache"
 # Starts a Windows program in the background, bounded, as start_letterbot
 # starts the Linux one (LETTERBOT_PID, stopped on every way out):
 # wine_start SECONDS PROGRAM.exe ARGUMENTS... The Windows SDL must pick its own
-# driver.
+# driver. The Wine server makes the folder of its socket in TMPDIR: the scratch
+# folder, so that it goes with it and the socket's path stays short.
 wine_start() {
   on_exit stop_letterbot
   stop_letterbot
-  env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 "$1" "$wine_loader" "${@:2}" &
+  env -u SDL_VIDEODRIVER TMPDIR="$work" LIBGL_ALWAYS_SOFTWARE=1 timeout -k 5 "$1" "$wine_loader" "${@:2}" &
   LETTERBOT_PID=$!
 }
 # Runs one to its end; sets LETTERBOT_STATUS.
 wine_run() { wine_start "$@"; wait_letterbot; }
 # Waits (bounded) until this prefix's Wine server and its helpers are gone, so
 # that nothing of Wine outlives the test or the X server it was given.
-end_wine() { timeout 30 "$wineserver" -w 2>/dev/null || "$wineserver" -k 2>/dev/null || true; }
+end_wine() {
+  TMPDIR="$work" timeout 30 "$wineserver" -w 2>/dev/null || TMPDIR="$work" "$wineserver" -k 2>/dev/null || true
+}
 
 enter_scratch_folder
 # Started now, so that on the way out Wine ends before its X server stops.
@@ -88,7 +91,7 @@ done
 if [ -n "$box" ]; then
   ok "missing bitmap: a message box with the caption \"Error!\""
   sleep 0.5
-  xdotool windowfocus --sync "$box" 2>/dev/null
+  timeout 10 xdotool windowfocus --sync "$box" 2>/dev/null
   xdotool key Return
 else
   fail "missing bitmap: no message box \"Error!\""
