@@ -8,15 +8,13 @@ set -u
 tool=$(realpath "$1")
 data=$(realpath "$2")
 models=/usr/share/assimp/models
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../lib/checks.sh"
 if [ ! -d "$models/glTF2" ] || ! command -v assimp >/dev/null; then
   echo "FAIL: assimp's test models or its command are not installed; script/bootstrap test" \
     "installs them (assimp-testmodels, assimp-utils)"
   exit 1
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_scratch_folder
 
 # The triangles of the whole scene as `assimp info` reports it: the faces of
 # every mesh of triangles, once for each node that shows the mesh.
@@ -62,6 +60,7 @@ good=(
 )
 for entry in "${good[@]}"; do
   IFS='|' read -r format model options kind <<<"$entry"
+  failed_before=$failures
   folder="$work/$(basename "$model")"
   mkdir -p "$folder/data"
   cp "$data"/* "$folder/data/"
@@ -95,6 +94,7 @@ for entry in "${good[@]}"; do
   fi
   (cd "$folder" && "$tool" check data >check.txt 2>&1) ||
     fail "$model: check does not pass: $(grep -v '^ok' "$folder/check.txt")"
+  [ "$failures" -eq "$failed_before" ] && ok "$format converts"
 done
 
 # Broken models: one line saying why, status 1, and data/ as it was.
@@ -116,6 +116,7 @@ cp "$data"/* "$folder/data/"
 before=$(cd "$folder" && ls -la data && md5sum data/*)
 for entry in "${broken[@]}"; do
   IFS='|' read -r model reason <<<"$entry"
+  failed_before=$failures
   status=0
   (cd "$folder" && "$tool" convert "$models/$model" data/robot.ase >out.txt 2>err.txt) || status=$?
   line="letterbot-assets: cannot convert $models/$model: "
@@ -126,6 +127,7 @@ for entry in "${broken[@]}"; do
     fail "$model: not the one line expected: $(cat "$folder/err.txt")"
   [ -s "$folder/out.txt" ] && fail "$model: printed $(cat "$folder/out.txt")"
   [ "$(cd "$folder" && ls -la data && md5sum data/*)" = "$before" ] || fail "$model: data/ changed"
+  [ "$failures" -eq "$failed_before" ] && ok "$model is refused"
 done
 # A folder that is not there: nothing can be written, and nothing is.
 status=0
@@ -143,5 +145,4 @@ status=0
   fail "an output that is a folder: status $status, $(cat "$folder/err.txt")"
 [ -e "$folder/robot_1.bmp" ] && fail "a bitmap was written beside a folder"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finish

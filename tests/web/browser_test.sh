@@ -17,16 +17,11 @@ set -u
   && [ -x /usr/bin/chromedriver ] \
   || { echo "FAIL: chromium, chromium-driver and python3-selenium are needed (script/bootstrap web)"; exit 1; }
 
+enter_scratch_folder
 # The driver runs in the background, so that a stopped test stops it too; it
 # takes Chromium and its server with it.
 driver=""
-before_cleanup() {
-  if [ -n "$driver" ]; then
-    kill "$driver" 2>/dev/null
-    wait "$driver" 2>/dev/null
-  fi
-}
-enter_scratch_folder
+on_exit 'stop_process "${driver:-}"'
 
 # drive SCENARIO [ARGUMENT]: runs one scenario into the folder SCENARIO.
 drive() {
@@ -38,7 +33,7 @@ drive() {
   driver=""
 }
 
-simulated_trace simulated.txt || fail "the simulated trace was not written"
+simulated_trace simulated.txt
 simulated_lines=$(wc -l <simulated.txt 2>/dev/null || echo 0)
 
 started=$(date +%s)
