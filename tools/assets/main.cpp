@@ -1,12 +1,10 @@
 // letterbot-assets: for people who make their own assets, reads bitmaps and
 // models with the program's own readers and says what it found, and converts
-// models of other formats where the build has assimp (not on Windows).
+// models of other formats (where the build has assimp: not on Windows).
 #include "commands.h"
 
-#include "platform/platform.h"
-#ifdef LETTERBOT_HAVE_CONVERT
 #include "convert_command.h"
-#endif
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,10 +13,7 @@ static int usage() {
     std::fputs("usage: letterbot-assets bitmap FILE [--ppm OUT]\n"
                "       letterbot-assets model FILE\n"
                "       letterbot-assets check [DIR]\n"
-#ifdef LETTERBOT_HAVE_CONVERT
-               "       letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n"
-#endif
-               ,
+               "       letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n",
                stderr);
     return 2;
 }
@@ -35,9 +30,7 @@ int main(int argc, char** argv) {
         return modelCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "check") == 0)
         return checkCommand(argc - 2, argv + 2);
-#ifdef LETTERBOT_HAVE_CONVERT
     if (std::strcmp(command, "convert") == 0)
         return convertCommand(argc - 2, argv + 2);
-#endif
     return usage();
 }
