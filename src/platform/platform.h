@@ -17,12 +17,9 @@ enum MessageBoxOwner { MESSAGE_BOX_UNOWNED, MESSAGE_BOX_FOCUS_WINDOW };
 // Shows a modal message box with an OK button and returns once it is closed
 // (Windows; the browser's alert). On Linux the message is reported the way
 // such a box would be, without blocking: the caption and the text go to
-// standard error, so unattended runs can be tested.
+// standard error, so unattended runs can be tested. The command-line tools
+// have every platform do that (console_messages.h).
 void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text);
-
-// For the command-line tools: from now on message boxes are lines on standard
-// error, as on Linux, and never wait for a click.
-void showMessagesOnConsole();
 
 // Asset paths are written with a backslash ("data\robot.ase"); this turns them
 // into paths the local file system understands.

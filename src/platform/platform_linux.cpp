@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 
 #include "app/application.h"
-#include "platform/message_line.h"
+#include "platform/console_messages.h"
 
 #include <X11/Xlib.h>
 
@@ -20,8 +20,6 @@
 void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
     printMessageLine(caption, text);
 }
-
-void showMessagesOnConsole() {}
 
 void preferDirectGLPath() {
     // The window is never resized, so the scaling framebuffer only costs a copy

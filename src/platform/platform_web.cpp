@@ -5,22 +5,15 @@
 // data/ before the program starts.
 #include "platform/platform.h"
 
-#include "platform/message_line.h"
+#include "platform/console_messages.h"
 
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-bool messagesOnConsole = false;
-
-} // namespace
 
 void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
-    if (messagesOnConsole) {
+    if (messagesGoToConsole()) {
         printMessageLine(caption, text);
         return;
     }
@@ -30,10 +23,6 @@ void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
     // has no title of its own, so the caption heads the text.
     std::fflush(stdout);
     EM_ASM({ alert(UTF8ToString($0) + "\n\n" + UTF8ToString($1)); }, caption, text);
-}
-
-void showMessagesOnConsole() {
-    messagesOnConsole = true;
 }
 
 // The browser keeps the window's framebuffer itself.

@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 
 #include "platform/file_bytes.h"
-#include "platform/message_line.h"
+#include "platform/console_messages.h"
 
 #include <windows.h>
 
@@ -12,12 +12,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 
 namespace {
-
-bool messagesOnConsole = false;
 
 // What Windows itself reports for a console program stopped by Ctrl+C.
 const UINT STATUS_STOPPED_BY_CONSOLE = 0xC000013A;
@@ -63,7 +60,7 @@ const uint8_t* mapWhole(HANDLE handle) {
 } // namespace
 
 void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text) {
-    if (messagesOnConsole) {
+    if (messagesGoToConsole()) {
         printMessageLine(caption, text);
         return;
     }
@@ -74,10 +71,6 @@ void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text
     std::fflush(stdout);
     const HWND window = owner == MESSAGE_BOX_FOCUS_WINDOW ? GetFocus() : nullptr;
     MessageBoxA(window, text, caption, MB_OK);
-}
-
-void showMessagesOnConsole() {
-    messagesOnConsole = true;
 }
 
 // Windows opens "data\robot.ase" as it is written.

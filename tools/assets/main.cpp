@@ -4,7 +4,7 @@
 #include "commands.h"
 
 #include "convert_command.h"
-#include "platform/platform.h"
+#include "platform/console_messages.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,22 @@
-// A message box as one line on standard error.
-#include "platform/message_line.h"
+// Message boxes as lines on standard error.
+#include "platform/console_messages.h"
 
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+bool toConsole = false;
+
+} // namespace
+
+void showMessagesOnConsole() {
+    toConsole = true;
+}
+
+bool messagesGoToConsole() {
+    return toConsole;
+}
 
 void printMessageLine(const char* caption, const char* text) {
     caption = caption ? caption : "";
