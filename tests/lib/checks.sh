@@ -28,6 +28,41 @@ differing_pixels() {
   compare -metric AE ${3:+-extract "$3"} "$1" "$2" null: 2>&1 | sed 's/[^0-9].*//'
 }
 
+# holding_right_moves_the_view IDLE BEFORE AFTER: one check that holding Right
+# from BEFORE to AFTER changed the view more than a second of the robot's own
+# motion did from IDLE to BEFORE.
+holding_right_moves_the_view() {
+  local idle moved
+  idle=$(differing_pixels "$1" "$2")
+  moved=$(differing_pixels "$2" "$3")
+  echo "pixels changed: ${idle:-?} idle for a second, ${moved:-?} holding Right for a second"
+  if [ -n "$moved" ] && [ -n "$idle" ] && [ "$moved" -gt "$idle" ]; then
+    ok "holding Right moves the view"
+  else
+    fail "holding Right did not change the view more than idling did"
+  fi
+}
+
+# picture_of_the_figure NAME PICTURE: runs the program in the current folder
+# (after script/lib/xvfb.sh's start_xvfb) and holds Up, which carries the
+# camera-target figure, facing the camera, past everything else in the scene;
+# saves the view as PICTURE, ends the program with Escape and checks its status
+# and GL errors. The trace stays in trace.txt.
+picture_of_the_figure() {
+  start_letterbot "$LETTERBOT" trace.txt err.txt 120
+  if ! wait_for_window; then
+    fail "$1: the window did not appear; stderr: $(head -c 2000 err.txt)"
+    return 1
+  fi
+  press_key Up 4
+  sleep 0.5
+  screenshot "$2"
+  press_key Escape
+  wait_letterbot
+  check "$1: exit status" "$LETTERBOT_STATUS" 200
+  check "$1: no GL errors" "$(gl_errors err.txt)" 0
+}
+
 # Makes a scratch working folder $work and enters it; `with-data` links the
 # repository's data/ into it. The folder goes on every way out, after
 # `before_cleanup` if the test defines one. The test's own display, if it was

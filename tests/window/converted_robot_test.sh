@@ -18,10 +18,8 @@ if [ ! -f "$model" ]; then
 fi
 start_xvfb || exit 1
 
-# The simulated run, folded (see scene_test.sh): the path the robot must take.
-LETTERBOT_SIMULATED_TRACE_OUT="$work/simulated.txt" \
-  "$LETTERBOT_TOOLS/tests/robot_test" --gtest_filter='*WholeDemonstration*' >/dev/null 2>&1
-[ -s simulated.txt ] || fail "the simulated trace was not written"
+# The path the robot must take, whatever figure it wears.
+simulated_trace "$work/simulated.txt"
 
 for copy in real white; do
   mkdir "$copy"
@@ -36,25 +34,8 @@ convert -size "$size" xc:white -type truecolor BMP3:white/data/robot_1.bmp
 # which faces the camera, past everything else in the scene.
 for copy in real white; do
   cd "$work/$copy" || exit 1
-  start_letterbot "$LETTERBOT" trace.txt err.txt 120
-  if ! wait_for_window; then
-    fail "$copy: the window did not appear; stderr: $(head -c 2000 err.txt)"
-    continue
-  fi
-  press_key Up 4
-  sleep 0.5
-  screenshot "$work/$copy.png"
-  press_key Escape
-  wait_letterbot
-  check "$copy: exit status" "$LETTERBOT_STATUS" 200
-  check "$copy: no GL errors" "$(gl_errors err.txt)" 0
-  passes=$(uniq trace.txt | wc -l)
-  if [ "$passes" -gt 10 ] && cmp -s <(uniq trace.txt | head -n "$passes") \
-    <(head -n "$passes" "$work/simulated.txt"); then
-    ok "$copy: the robot took its usual path ($passes steps)"
-  else
-    fail "$copy: the robot's path differs from the simulated one"
-  fi
+  picture_of_the_figure "$copy" "$work/$copy.png" || continue
+  follows_simulated_path trace.txt "$work/simulated.txt" 10
 done
 cd "$work" || exit 1
 

@@ -21,18 +21,7 @@ convert -size "$size" xc:white -type truecolor BMP3:white/data/robot_panel.bmp
 # around the centre, whatever the timing.
 for copy in real white; do
   cd "$work/$copy" || exit 1
-  start_letterbot "$LETTERBOT" out.txt err.txt 120
-  if ! wait_for_window; then
-    fail "$copy: the window did not appear; stderr: $(head -c 2000 err.txt)"
-    continue
-  fi
-  press_key Up 4
-  sleep 0.5
-  screenshot "$work/$copy.png"
-  press_key Escape
-  wait_letterbot
-  check "$copy: exit status" "$LETTERBOT_STATUS" 200
-  check "$copy: no GL errors" "$(gl_errors err.txt)" 0
+  picture_of_the_figure "$copy" "$work/$copy.png"
 done
 cd "$work" || exit 1
 
