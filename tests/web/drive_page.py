@@ -43,7 +43,7 @@ CHROMIUM_FLAGS = [
     "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
     "--no-sandbox", "--no-first-run", "--disable-background-networking",
     "--disable-component-update", "--disable-sync", "--disable-quic",
-    "--window-size=1100,1000",
+    "--window-size=1100,1200",
 ]
 NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 
