@@ -13,14 +13,11 @@
 #include <cstdio>
 
 void showMessageBox(MessageBoxOwner, const char* caption, const char* text) {
-    if (messagesGoToConsole()) {
-        printMessageLine(caption, text);
-        return;
-    }
-    caption = caption ? caption : "";
-    text = text ? text : "";
+    if (messagesGoToConsole())
+        return printMessageLine(caption, text);
     // Like a message box, alert() holds the program until OK is pressed; it
-    // has no title of its own, so the caption heads the text.
+    // has no title of its own, so the caption heads the text (a null pointer
+    // reads as "").
     std::fflush(stdout);
     EM_ASM({ alert(UTF8ToString($0) + "\n\n" + UTF8ToString($1)); }, caption, text);
 }

@@ -60,17 +60,13 @@ const uint8_t* mapWhole(HANDLE handle) {
 } // namespace
 
 void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text) {
-    if (messagesGoToConsole()) {
-        printMessageLine(caption, text);
-        return;
-    }
-    caption = caption ? caption : "";
-    text = text ? text : "";
+    if (messagesGoToConsole())
+        return printMessageLine(caption, text);
     // Whatever the program printed so far is on the console before the box
     // waits for the user.
     std::fflush(stdout);
     const HWND window = owner == MESSAGE_BOX_FOCUS_WINDOW ? GetFocus() : nullptr;
-    MessageBoxA(window, text, caption, MB_OK);
+    MessageBoxA(window, text ? text : "", caption ? caption : "", MB_OK);
 }
 
 // Windows opens "data\robot.ase" as it is written.
