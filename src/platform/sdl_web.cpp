@@ -134,14 +134,14 @@ SDLKey keyForCode(const char* code) {
     return SDLK_UNKNOWN;
 }
 
+// SDL 1.2 has no modifier bit for the Windows (super) keys.
 SDLMod heldModifiers() {
     static const struct {
         SDLKey key;
         int mod;
     } MODIFIERS[] = {{SDLK_LSHIFT, KMOD_LSHIFT}, {SDLK_RSHIFT, KMOD_RSHIFT},
                      {SDLK_LCTRL, KMOD_LCTRL},   {SDLK_RCTRL, KMOD_RCTRL},
-                     {SDLK_LALT, KMOD_LALT},     {SDLK_RALT, KMOD_RALT},
-                     {SDLK_LSUPER, KMOD_LMETA},  {SDLK_RSUPER, KMOD_RMETA}};
+                     {SDLK_LALT, KMOD_LALT},     {SDLK_RALT, KMOD_RALT}};
     int mod = KMOD_NONE;
     for (const auto& m : MODIFIERS)
         if (input.keys[m.key])
@@ -186,6 +186,8 @@ EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* e, void*) {
 // The page may show the canvas at another size than its pixels (zoom, a
 // narrow window); SDL reports positions in the window's pixels.
 void placeMouse(const EmscriptenMouseEvent* e) {
+    if (screen.w <= 0 || screen.h <= 0)
+        return; // no window yet
     double cssWidth = 0, cssHeight = 0;
     emscripten_get_element_css_size(CANVAS, &cssWidth, &cssHeight);
     const int x = cssWidth > 0 ? int(double(e->targetX) * screen.w / cssWidth) : int(e->targetX);
