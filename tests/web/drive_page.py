@@ -16,6 +16,7 @@ errors.txt (console.error lines), console.txt (every console entry), and per
 scenario the canvas pictures (*.png), alert.txt or figures.txt. Chromium, its
 driver and the server end with this process, also when it is stopped by a
 signal."""
+import base64
 import json
 import os
 import re
@@ -43,8 +44,10 @@ CHROMIUM_FLAGS = [
     "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
     "--no-sandbox", "--no-first-run", "--disable-background-networking",
     "--disable-component-update", "--disable-sync", "--disable-quic",
-    "--window-size=1100,1200",
 ]
+# Headless Chromium takes a browser's bars off the window as a desktop one
+# would: a 1366 x 768 window, a laptop's screen, leaves a 1366 x 625 page.
+LAPTOP_WINDOW = "--window-size=1366,768"
 NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 
 # 'http://127.0.0.1:PORT/index.html 112:12 "0.000000 0.000000"': where the
@@ -87,6 +90,9 @@ class Stopped(Exception):
     """A signal, or a scenario that cannot go on."""
 
 
+STOP_SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+
+
 def stop_on_signal(signum, frame):
     raise Stopped(f"stopped by signal {signum}")
 
@@ -113,33 +119,59 @@ def children(pid):
     return found
 
 
+def pin_processes(root, include_root=True):
+    """Process file descriptors of a process and its descendants: a signal
+    sent through one reaches that process or none, even once its id is free
+    again. Each is checked to be a descendant still once it is held."""
+    pinned = []
+    for pid in ([root] if include_root else []) + children(root):
+        try:
+            pidfd = os.pidfd_open(pid)
+        except OSError:
+            continue
+        if pid == root or pid in children(root):
+            pinned.append(pidfd)
+        else:
+            os.close(pidfd)
+    return pinned
+
+
 class Page:
     """One Chromium with the page loaded, and the console read as it goes."""
 
     def __init__(self, site, out, flags, query="", count_lines=False):
         self.out = out
-        self.server = serve_site.make_server(site, 0, quiet=True)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        self.profile = tempfile.mkdtemp(prefix="letterbot-chromium-")
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in CHROMIUM_FLAGS + flags + [f"--user-data-dir={self.profile}"]:
-            options.add_argument(flag)
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        # An alert stays up until the scenario answers it.
-        options.set_capability("unhandledPromptBehavior", "ignore")
-        self.service = Service("/usr/bin/chromedriver")
-        self.driver = None
-        self.driver_pid = None
+        self.server = self.serving = self.profile = self.service = self.driver = None
         self.trace, self.errors, self.console = [], [], []
-        self.driver = webdriver.Chrome(service=self.service, options=options)
-        self.driver_pid = self.service.process.pid
-        if count_lines:
-            self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
-                                        {"source": COUNT_LINES})
-        self.started = time.monotonic()
-        port = self.server.server_address[1]
-        self.driver.get(f"http://127.0.0.1:{port}/index.html{query}")
+        # Whatever was started or made before a failure (Chromium or its driver
+        # does not start, a CDP call or the first load raises, a signal) goes.
+        try:
+            self.server = serve_site.make_server(site, 0, quiet=True)
+            self.serving = threading.Thread(target=self.server.serve_forever, daemon=True)
+            self.serving.start()
+            self.profile = tempfile.mkdtemp(prefix="letterbot-chromium-")
+            options = webdriver.ChromeOptions()
+            options.binary_location = "/usr/bin/chromium"
+            for flag in CHROMIUM_FLAGS + flags + [f"--user-data-dir={self.profile}"]:
+                options.add_argument(flag)
+            options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+            # An alert stays up until the scenario answers it.
+            options.set_capability("unhandledPromptBehavior", "ignore")
+            self.service = Service("/usr/bin/chromedriver")
+            self.driver = webdriver.Chrome(service=self.service, options=options)
+            if count_lines:
+                self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                            {"source": COUNT_LINES})
+            self.started = time.monotonic()
+            port = self.server.server_address[1]
+            self.driver.get(f"http://127.0.0.1:{port}/index.html{query}")
+        except BaseException:
+            self.close()
+            raise
+
+    def driver_pid(self):
+        process = getattr(self.service, "process", None)
+        return process.pid if process else None
 
     def read_console(self):
         for entry in self.driver.get_log("browser"):
@@ -174,7 +206,12 @@ class Page:
         return self.driver.find_element(By.ID, "status").get_attribute("data-exit-status")
 
     def canvas_picture(self, name):
-        self.driver.find_element(By.ID, "canvas").screenshot(os.path.join(self.out, name))
+        """The canvas's own pixels, 1024 x 768 at any size it is shown at (it
+        keeps its last frame's buffer)."""
+        url = self.driver.execute_script(
+            'return document.getElementById("canvas").toDataURL("image/png")')
+        with open(os.path.join(self.out, name), "wb") as file:
+            file.write(base64.b64decode(url.split(",", 1)[1]))
 
     def hold_key(self, key, seconds):
         ActionChains(self.driver).key_down(key).pause(seconds).key_up(key).perform()
@@ -200,21 +237,35 @@ class Page:
             self.write("console.txt", self.console)
 
     def close(self):
-        started = [self.driver_pid] + children(self.driver_pid) if self.driver_pid else []
+        """Ends Chromium, its driver and the server, and removes the profile.
+        A signal waits until that is done."""
+        signal.pthread_sigmask(signal.SIG_BLOCK, STOP_SIGNALS)
+        # Held before quit(), so that what is stopped afterwards is the
+        # process that was found, never a later one given the same id.
+        pinned = pin_processes(self.driver_pid()) if self.driver_pid() else []
         try:
             if self.driver:
                 self.driver.quit()
+            elif self.driver_pid():
+                self.service.stop()
+        except Exception as error:  # noqa: BLE001 - what is left is stopped below
+            print(f"drive_page.py: Chromium's driver did not stop: {error}", file=sys.stderr)
         finally:
-            # Whatever the driver left running: it and Chromium were started by
-            # this process.
-            for pid in started + children(os.getpid()):
+            for pidfd in pinned + pin_processes(os.getpid(), include_root=False):
                 try:
-                    os.kill(pid, signal.SIGKILL)
-                except OSError:
-                    pass
-            self.server.shutdown()
-            self.server.server_close()
-            shutil.rmtree(self.profile, ignore_errors=True)
+                    signal.pidfd_send_signal(pidfd, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass  # it has ended
+                finally:
+                    os.close(pidfd)
+            if self.driver_pid():
+                self.service.process.poll()
+            if self.serving:
+                self.server.shutdown()
+            if self.server:
+                self.server.server_close()
+            if self.profile:
+                shutil.rmtree(self.profile, ignore_errors=True)
 
 
 def demo(page, trace_lines):
@@ -226,14 +277,17 @@ def demo(page, trace_lines):
     time.sleep(1)
     page.canvas_picture("before.png")
     page.driver.find_element(By.ID, "canvas").click()
+    page.hold_key(Keys.ARROW_RIGHT, 1)
+    page.canvas_picture("after.png")
+    # The keys could not scroll a page that cannot scroll at all.
+    page.write("scroll.txt", page.driver.execute_script(
+        "return [document.documentElement.scrollHeight, window.innerHeight]"))
     scrolled = "return window.scrollY"
     before = page.driver.execute_script(scrolled)
-    page.hold_key(Keys.ARROW_RIGHT, 1)
-    for key in (Keys.PAGE_DOWN, Keys.ARROW_DOWN, Keys.SPACE):
+    for key in (Keys.PAGE_DOWN, Keys.ARROW_DOWN, Keys.SPACE, Keys.END):
         page.hold_key(key, 0.05)
     time.sleep(0.3)
-    page.write("scroll.txt", [page.driver.execute_script(scrolled) - before])
-    page.canvas_picture("after.png")
+    page.write("scrolled.txt", [page.driver.execute_script(scrolled) - before])
     # The robot's path up to its patrol: it walks by the clock, not by frames.
     page.wait(180, lambda: page.path_lines() > trace_lines)
     page.hold_key(Keys.ESCAPE, 0.2)
@@ -276,12 +330,12 @@ def figures(page, seconds):
     first = page.driver.execute_script("return window.letterbotFirstLine") or 0
     counts = "return [window.letterbotLines, window.letterbotFrames, window.letterbotCallbackMs]"
     lines, frames, callback_ms = page.driver.execute_script(counts)
-    busy = processor_seconds(page.driver_pid)
+    busy = processor_seconds(page.driver_pid())
     start = time.monotonic()
     time.sleep(seconds)
     lines_after, frames_after, callback_ms_after = page.driver.execute_script(counts)
     elapsed = time.monotonic() - start
-    busy_after = processor_seconds(page.driver_pid)
+    busy_after = processor_seconds(page.driver_pid())
     passes = frames_after - frames
     page.write("figures.txt", [
         f"first_trace_line_ms {first:.0f}",
@@ -297,9 +351,9 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     site, out, scenario = sys.argv[1:4]
-    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+    for signum in STOP_SIGNALS:
         signal.signal(signum, stop_on_signal)
-    flags = NO_WEBGL_FLAGS if scenario == "no-webgl" else []
+    flags = [LAPTOP_WINDOW] + (NO_WEBGL_FLAGS if scenario == "no-webgl" else [])
     query = "?without=data/robot_panel.bmp" if scenario == "missing-texture" else ""
     page = None
     try:
