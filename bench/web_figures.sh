@@ -13,21 +13,15 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-10}"
 cd "$root"
+# What this starts stops on every way out, the scratch folder last.
+. script/lib/xvfb.sh
+make_scratch_folder
+driver=""
+on_exit 'stop_process "${driver:-}"'
+
 "$root/script/bootstrap" web
 "$root/script/build" --web letterbot empty_loop
 "$root/script/build" letterbot
-. script/lib/xvfb.sh
-
-work=$(mktemp -d)
-driver=""
-cleanup() {
-  [ -n "$driver" ] && kill "$driver" 2>/dev/null && wait "$driver" 2>/dev/null
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
 
 echo "== the site: build-web/site/"
 total=0
