@@ -172,37 +172,17 @@ static bool isDataKeyword(Keyword k) {
 static const Keyword SCAN_KEYWORD[OBJECT_SCANS] = {KEY_OTHER, KEY_MATERIAL_REF, KEY_VERTEX,
                                                    KEY_TVERT, KEY_FACE,         KEY_TFACE};
 
-// One data line as read: its index and the values that could be read (bit i
-// of `read` set when value i was read).
-struct FloatLine {
+// One data line as read: the scan that read it, its index and the values
+// that could be read (bit i of `read` set when value i was read). Floats for
+// vertices and texture vertices, integers for faces and texture faces.
+struct DataLine {
     int32_t index;
-    unsigned read;
-    float value[3];
-};
-
-struct IntLine {
-    int32_t index;
-    unsigned read;
-    int32_t value[3];
-};
-
-// What one object's scans found, before the counts are applied.
-struct ObjectLines {
-    int32_t vertexCount, faceCount, texCoordCount;
-    bool hasMaterialRef;
-    float materialRef;
-    std::vector<FloatLine> vertices, texCoords;
-    std::vector<IntLine> faces, texFaces;
-
-    void clear() {
-        vertexCount = faceCount = texCoordCount = 0;
-        hasMaterialRef = false;
-        materialRef = 0.0f;
-        vertices.clear();
-        texCoords.clear();
-        faces.clear();
-        texFaces.clear();
-    }
+    uint8_t kind; // a ScanKind
+    uint8_t read;
+    union {
+        float f[3];
+        int32_t i[3];
+    } value;
 };
 
 static unsigned scanFloats(TextCursor& c, float* values, int n) {
@@ -312,44 +292,12 @@ static void actOnMaterial(Keyword keyword, TextCursor& c, tMaterialInfo* materia
     }
 }
 
-// Reads what a material or object scan acts on after its keyword; returns false
-// when the scan ends with it.
-static bool act(const Scan& scan, Keyword keyword, TextCursor& c,
-                std::vector<tMaterialInfo>& materials, std::vector<ObjectLines>& objects) {
-    if (scan.kind == SCAN_MATERIAL) {
-        actOnMaterial(keyword, c, &materials[scan.target]);
-        return true;
-    }
-    ObjectLines& lines = objects[scan.target];
-    switch (scan.kind) {
-    case SCAN_COUNTS: {
-        int32_t* count = keyword == KEY_NUMVERTEX  ? &lines.vertexCount
-                         : keyword == KEY_NUMFACES ? &lines.faceCount
-                                                   : &lines.texCoordCount;
-        scanInt(c, count);
-        return true;
-    }
-    case SCAN_MATERIAL_REF:
-        lines.hasMaterialRef = true;
-        lines.materialRef = scanFloatOrZero(c);
-        return false; // only the first reference counts
-    case SCAN_VERTEX:
-    case SCAN_TVERT: {
-        FloatLine line;
-        line.index = scanLineIndex(c, false);
-        line.read = scanFloats(c, line.value, scan.kind == SCAN_VERTEX ? 3 : 2);
-        (scan.kind == SCAN_VERTEX ? lines.vertices : lines.texCoords).push_back(line);
-        return true;
-    }
-    default: {
-        IntLine line;
-        line.index = scanLineIndex(c, true);
-        line.read =
-            scan.kind == SCAN_FACE ? scanFaceCorners(c, line.value) : scanInts(c, line.value);
-        (scan.kind == SCAN_FACE ? lines.faces : lines.texFaces).push_back(line);
-        return true;
-    }
-    }
+static int32_t truncateToIndex(float value) {
+    // Out of the int range (and for not-a-number) the processor's conversion
+    // gives INT32_MIN; C++ leaves it undefined, so say it here.
+    if (!(value >= -2147483648.0f && value < 2147483648.0f))
+        return INT32_MIN;
+    return int32_t(value);
 }
 
 // The state of the walk that its steps share.
@@ -357,13 +305,53 @@ struct Walk {
     const char* end;
     std::vector<Scan> scans;
     std::vector<tMaterialInfo>& materials;
-    std::vector<const char*>& objectStarts;
-    std::vector<ObjectLines>& objects;
-    size_t work; // bytes passed by each scan, and scans looked at
+    // Each object as its scans find it: its counts as the file declares them
+    // and its material reference, while `lines` keeps its data lines.
+    std::vector<t3DObject>& objects;
+    std::vector<std::vector<DataLine>>& lines;
+    size_t lineCount, lineBudget; // data lines kept, and how many may be
+    size_t work;                  // bytes passed by each scan, and scans looked at
     // While every scan stands at `at`, the scans' own positions are not kept.
     bool together;
     const char* at;
 };
+
+// Reads what a material or object scan acts on after its keyword; returns false
+// when the scan ends with it.
+static bool act(Walk& w, const Scan& scan, Keyword keyword, TextCursor& c) {
+    if (scan.kind == SCAN_MATERIAL) {
+        actOnMaterial(keyword, c, &w.materials[scan.target]);
+        return true;
+    }
+    t3DObject& object = w.objects[scan.target];
+    DataLine line;
+    line.kind = scan.kind;
+    switch (scan.kind) {
+    case SCAN_COUNTS: {
+        int32_t* count = keyword == KEY_NUMVERTEX  ? &object.vertexCount
+                         : keyword == KEY_NUMFACES ? &object.faceCount
+                                                   : &object.texCoordCount;
+        scanInt(c, count);
+        return true;
+    }
+    case SCAN_MATERIAL_REF:
+        object.materialIndex = truncateToIndex(scanFloatOrZero(c));
+        return false; // only the first reference counts
+    case SCAN_VERTEX:
+    case SCAN_TVERT:
+        line.index = scanLineIndex(c, false);
+        line.read = uint8_t(scanFloats(c, line.value.f, scan.kind == SCAN_VERTEX ? 3 : 2));
+        break;
+    default:
+        line.index = scanLineIndex(c, true);
+        line.read = uint8_t(scan.kind == SCAN_FACE ? scanFaceCorners(c, line.value.i)
+                                                   : scanInts(c, line.value.i));
+        break;
+    }
+    w.lines[scan.target].push_back(line);
+    ++w.lineCount;
+    return true;
+}
 
 static void endScan(Walk& w, size_t i) {
     w.scans[i] = w.scans.back();
@@ -384,11 +372,10 @@ static void standApart(Walk& w) {
 static void beginObject(Walk& w, const char* behindToken) {
     TextCursor start = {behindToken, w.end};
     skipSpace(start);
-    w.objectStarts.push_back(behindToken);
     w.objects.emplace_back();
-    w.objects.back().clear();
+    w.lines.emplace_back();
     for (int k = 0; k < OBJECT_SCANS; ++k)
-        w.scans.push_back(Scan{start.position, ScanKind(k), uint32_t(w.objectStarts.size() - 1)});
+        w.scans.push_back(Scan{start.position, ScanKind(k), uint32_t(w.objects.size() - 1)});
 }
 
 // Moves each scan that stands on the token at `here` by one token: the general
@@ -421,7 +408,7 @@ static void stepEachScan(Walk& w, const char* here, const TextCursor& token, Key
         case ACT:
             if (scan.kind == SCAN_OBJECT_STARTS) {
                 beginObject(w, token.position);
-            } else if (!act(scan, keyword, c, w.materials, w.objects)) {
+            } else if (!act(w, scan, keyword, c)) {
                 endScan(w, i);
                 continue;
             }
@@ -504,7 +491,7 @@ static bool stepLineTogether(Walk& w, const TextCursor& token, Keyword keyword) 
         const char* position = nextLine.position;
         if (reactionOf(w.scans[i].kind, keyword) == ACT) {
             TextCursor c = token;
-            if (!act(w.scans[i], keyword, c, w.materials, w.objects)) {
+            if (!act(w, w.scans[i], keyword, c)) {
                 endScan(w, i);
                 continue;
             }
@@ -531,8 +518,10 @@ static bool stepLineTogether(Walk& w, const TextCursor& token, Keyword keyword) 
 // and take it in one step; every object's scans end where the next object
 // begins, so the walk reads each byte a few times. In a crafted one, where the
 // scans disagree on where long lines are cut, an object's scans can run past
-// every later object to the end. `budget` bounds the work (bytes passed and
-// scans looked at); false when it runs out before the walk is done.
+// every later object to the end, and read the same data lines again. `budget`
+// bounds the work (bytes passed and scans looked at), and the walk's
+// lineBudget the data lines it keeps; false when either runs out before the
+// walk is done.
 static bool walk(Walk& w, size_t budget) {
     for (Scan& scan : w.scans) {
         TextCursor c = {scan.position, w.end};
@@ -543,7 +532,7 @@ static bool walk(Walk& w, size_t budget) {
     w.together = false;
     while (!w.scans.empty()) {
         w.work += w.scans.size();
-        if (w.work > budget)
+        if (w.work > budget || w.lineCount > w.lineBudget)
             return false;
         if (!w.together) {
             const char* here = w.scans[0].position;
@@ -588,14 +577,6 @@ static int32_t acceptCount(int32_t count, size_t& budget) {
     return count;
 }
 
-static int32_t truncateToIndex(float value) {
-    // Out of the int range (and for not-a-number) the processor's conversion
-    // gives INT32_MIN; C++ leaves it undefined, so say it here.
-    if (!(value >= -2147483648.0f && value < 2147483648.0f))
-        return INT32_MIN;
-    return int32_t(value);
-}
-
 static bool inside(int32_t index, int32_t count) {
     return index >= 0 && index < count;
 }
@@ -604,30 +585,17 @@ struct CountBudget {
     size_t vertices, faces, texCoords;
 };
 
-static void buildObject(const ObjectLines& lines, const std::vector<tMaterialInfo>& materials,
-                        CountBudget& budget, t3DObject* object) {
-    object->vertexCount = acceptCount(lines.vertexCount, budget.vertices);
-    object->faceCount = acceptCount(lines.faceCount, budget.faces);
-    object->texCoordCount = acceptCount(lines.texCoordCount, budget.texCoords);
+// Gives the object its arrays at its declared counts and applies its data
+// lines to them in file order.
+static void buildObject(const std::vector<DataLine>& lines,
+                        const std::vector<tMaterialInfo>& materials, CountBudget& budget,
+                        t3DObject* object) {
+    object->vertexCount = acceptCount(object->vertexCount, budget.vertices);
+    object->faceCount = acceptCount(object->faceCount, budget.faces);
+    object->texCoordCount = acceptCount(object->texCoordCount, budget.texCoords);
     object->vertices.assign(size_t(object->vertexCount), tVector3(0, 0, 0));
     object->faces.assign(size_t(object->faceCount), tFace{});
     object->texCoords.assign(size_t(object->texCoordCount), tVector2{});
-    if (lines.hasMaterialRef)
-        object->materialIndex = truncateToIndex(lines.materialRef);
-
-    for (const FloatLine& line : lines.vertices) {
-        if (!inside(line.index, object->vertexCount))
-            continue;
-        // The file's third axis is the program's up axis: (X, Y, Z) becomes (X, Z, -Y).
-        tVector3& v = object->vertices[size_t(line.index)];
-        if (line.read & 1)
-            v.x = line.value[0];
-        if (line.read & 2)
-            v.z = line.value[1];
-        if (line.read & 4)
-            v.y = line.value[2];
-        v.z = -v.z;
-    }
 
     // An object without its material tiles like a material without tiling.
     float uTiling = 0.0f, vTiling = 0.0f;
@@ -635,34 +603,46 @@ static void buildObject(const ObjectLines& lines, const std::vector<tMaterialInf
         uTiling = materials[size_t(object->materialIndex)].uTiling;
         vTiling = materials[size_t(object->materialIndex)].vTiling;
     }
-    for (const FloatLine& line : lines.texCoords) {
-        if (!inside(line.index, object->texCoordCount))
-            continue;
-        tVector2& t = object->texCoords[size_t(line.index)];
-        if (line.read & 1)
-            t.u = line.value[0];
-        if (line.read & 2)
-            t.v = line.value[1];
-        t.u *= uTiling;
-        t.v *= vTiling;
-        object->hasTexture = true;
-    }
-
-    for (const IntLine& line : lines.faces) {
-        if (!inside(line.index, object->faceCount))
-            continue;
-        tFace& f = object->faces[size_t(line.index)];
-        for (int k = 0; k < 3; ++k)
-            if (line.read & (1u << k))
-                f.vertexIndex[k] = line.value[k];
-    }
-    for (const IntLine& line : lines.texFaces) {
-        if (!inside(line.index, object->faceCount))
-            continue;
-        tFace& f = object->faces[size_t(line.index)];
-        for (int k = 0; k < 3; ++k)
-            if (line.read & (1u << k))
-                f.texCoordIndex[k] = line.value[k];
+    for (const DataLine& line : lines) {
+        switch (line.kind) {
+        case SCAN_VERTEX: {
+            if (!inside(line.index, object->vertexCount))
+                break;
+            // The file's third axis is the program's up axis: (X, Y, Z) becomes (X, Z, -Y).
+            tVector3& v = object->vertices[size_t(line.index)];
+            if (line.read & 1)
+                v.x = line.value.f[0];
+            if (line.read & 2)
+                v.z = line.value.f[1];
+            if (line.read & 4)
+                v.y = line.value.f[2];
+            v.z = -v.z;
+            break;
+        }
+        case SCAN_TVERT: {
+            if (!inside(line.index, object->texCoordCount))
+                break;
+            tVector2& t = object->texCoords[size_t(line.index)];
+            if (line.read & 1)
+                t.u = line.value.f[0];
+            if (line.read & 2)
+                t.v = line.value.f[1];
+            t.u *= uTiling;
+            t.v *= vTiling;
+            object->hasTexture = true;
+            break;
+        }
+        default: {
+            if (!inside(line.index, object->faceCount))
+                break;
+            tFace& f = object->faces[size_t(line.index)];
+            int32_t* corners = line.kind == SCAN_FACE ? f.vertexIndex : f.texCoordIndex;
+            for (int k = 0; k < 3; ++k)
+                if (line.read & (1u << k))
+                    corners[k] = line.value.i[k];
+            break;
+        }
+        }
     }
 
     // Drawing trusts every index it follows, so faces that name a missing
@@ -683,10 +663,12 @@ static void buildObject(const ObjectLines& lines, const std::vector<tMaterialInf
 }
 
 // Each vertex gets the unit vector of minus the sum of the (area-weighted)
-// normals of the faces that use it, each face once, added in face order.
+// normals of the faces that use it, each face once, added in face order. The
+// sums are made in the normals array itself.
 static void computeVertexNormals(t3DObject* object) {
     const size_t vertexCount = size_t(object->vertexCount);
-    std::vector<tVector3> sums(vertexCount, tVector3(0, 0, 0));
+    std::vector<tVector3>& sums = object->normals;
+    sums.assign(vertexCount, tVector3(0, 0, 0));
     std::vector<int32_t> counts(vertexCount, 0);
     for (const tFace& f : object->faces) {
         const tVector3 vPoly[3] = {object->vertices[size_t(f.vertexIndex[0])],
@@ -703,7 +685,6 @@ static void computeVertexNormals(t3DObject* object) {
             ++counts[size_t(v)];
         }
     }
-    object->normals.resize(vertexCount);
     for (size_t v = 0; v < vertexCount; ++v) {
         tVector3 n = unitVector(sums[v] / float(-counts[v]));
         // A zero sum (or one no float can hold) has no direction: point up.
@@ -721,50 +702,106 @@ static size_t walkBudget(size_t size) {
     return size > (SIZE_MAX - smallest) / perByte ? SIZE_MAX : smallest + perByte * size;
 }
 
+// How many materials the model may hold: a material record takes 536 bytes,
+// an exporter's material block about 450 bytes of the file, so a file of any
+// real materials is far inside this, while a count that the file's size cannot
+// pay for costs at most about twice the size.
+static size_t materialAllowance(size_t size) {
+    return 1024 + size / 256;
+}
+
+// How many objects a file can hold at most: the "*GEOMOBJECT" tokens that
+// stand anywhere, each a whole token (up to a NUL byte, as keywords are
+// compared). The ones the object scan meets are among them, and each takes
+// twelve bytes of the file. They are found by their 'J', a letter that model
+// files otherwise hardly use.
+static size_t mostObjects(const char* text, const char* end) {
+    static const char keyword[] = "*GEOMOBJECT";
+    const size_t length = sizeof keyword - 1;
+    const size_t beforeJ = 7;
+    size_t count = 0;
+    if (size_t(end - text) < length)
+        return 0;
+    for (const char* p = text + beforeJ; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, 'J', size_t(end - p)));
+        if (!p)
+            break;
+        const char* start = p - beforeJ;
+        const char* after = start + length;
+        if (after <= end && std::memcmp(start, keyword, length) == 0 &&
+            (start == text || isScanSpace(start[-1])) &&
+            (after == end || isScanSpace(*after) || *after == '\0'))
+            ++count;
+    }
+    return count;
+}
+
 bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     if (!model || (!text && size > 0))
         return false;
     *model = tModel();
     const char* const end = text + size;
 
-    int32_t materialCount = 0;
+    int32_t declaredMaterials = 0;
     {
         TextCursor c = {text, end};
         Keyword keyword;
         while (nextKeyword(c, &keyword)) {
             if (keyword == KEY_MATERIAL_COUNT) {
-                scanInt(c, &materialCount);
+                scanInt(c, &declaredMaterials);
                 break;
             }
             discardLine(c);
         }
         // Every material needs at least its keyword and a separator.
         size_t materialBudget = size / 10;
-        materialCount = acceptCount(materialCount, materialBudget);
+        declaredMaterials = acceptCount(declaredMaterials, materialBudget);
     }
-    model->materialCount = materialCount;
-    model->materials.resize(size_t(materialCount));
-    for (tMaterialInfo& material : model->materials)
-        std::memset(&material, 0, sizeof material);
 
-    // Each material block begins right behind the n-th "*MATERIAL" token that a
-    // scan passing over the rest of every other token's line meets.
+    // Each material block begins right behind the n-th "*MATERIAL" token. A
+    // count beyond the allowance gives only the materials whose blocks the file
+    // holds; more blocks than that make the file unreadable.
+    const size_t allowance = materialAllowance(size);
     std::vector<Scan> scans;
     {
         TextCursor c = {text, end};
         Keyword keyword;
-        while (scans.size() < size_t(materialCount) && nextKeyword(c, &keyword)) {
-            if (keyword == KEY_MATERIAL)
-                scans.push_back(Scan{c.position, SCAN_MATERIAL, uint32_t(scans.size())});
-            else
+        while (scans.size() < size_t(declaredMaterials) && nextKeyword(c, &keyword)) {
+            if (keyword != KEY_MATERIAL) {
                 discardLine(c);
+                continue;
+            }
+            if (scans.size() == allowance)
+                return false;
+            scans.push_back(Scan{c.position, SCAN_MATERIAL, uint32_t(scans.size())});
         }
     }
-    // Objects begin right behind each "*GEOMOBJECT" token that such a scan meets.
+    const size_t materialCount =
+        size_t(declaredMaterials) <= allowance ? size_t(declaredMaterials) : scans.size();
+    model->materials.reserve(materialCount + 1);
+    model->materials.resize(materialCount);
+    for (tMaterialInfo& material : model->materials)
+        std::memset(&material, 0, sizeof material);
+
+    // Objects begin right behind each "*GEOMOBJECT" token that such a scan
+    // meets; room for them all is made first.
+    const size_t objectCount = mostObjects(text, end);
+    model->objects.reserve(objectCount);
+    std::vector<std::vector<DataLine>> lines;
+    lines.reserve(objectCount);
     scans.push_back(Scan{text, SCAN_OBJECT_STARTS, 0});
-    std::vector<const char*> objectStarts;
-    std::vector<ObjectLines> objectLines;
-    Walk w = {end, std::move(scans), model->materials, objectStarts, objectLines, 0, false, text};
+    // A data line needs its keyword, ten characters at least, and a separator:
+    // a file whose lines are each read once holds no more than this.
+    Walk w = {end,
+              std::move(scans),
+              model->materials,
+              model->objects,
+              lines,
+              0,
+              (size + 1) / 11,
+              0,
+              false,
+              text};
     if (!walk(w, walkBudget(size))) {
         *model = tModel();
         return false;
@@ -773,15 +810,28 @@ bool AseLoader::loadFromMemory(tModel* model, const char* text, size_t size) {
     for (tMaterialInfo& material : model->materials)
         for (int k = 0; k < 3; ++k)
             material.color[k] = colorByte(material.diffuseColor[k]);
+    // Declared materials that the file does not hold are all alike, all zero:
+    // objects that name one of them share one such material behind the others.
+    bool standIn = false;
+    for (t3DObject& object : model->objects)
+        if (object.materialIndex >= int32_t(materialCount) &&
+            object.materialIndex < declaredMaterials) {
+            object.materialIndex = int32_t(materialCount);
+            standIn = true;
+        }
+    if (standIn) {
+        model->materials.emplace_back();
+        std::memset(&model->materials.back(), 0, sizeof(tMaterialInfo));
+    }
+    model->materialCount = int32_t(model->materials.size());
 
     CountBudget budget = {size / (std::strlen("*MESH_VERTEX") + 1),
                           size / (std::strlen("*MESH_FACE") + 1),
                           size / (std::strlen("*MESH_TVERT") + 1)};
-    model->objectCount = int32_t(objectStarts.size());
-    model->objects.resize(objectStarts.size());
-    for (size_t i = 0; i < objectStarts.size(); ++i) {
-        buildObject(objectLines[i], model->materials, budget, &model->objects[i]);
-        objectLines[i] = ObjectLines();
+    model->objectCount = int32_t(model->objects.size());
+    for (size_t i = 0; i < model->objects.size(); ++i) {
+        buildObject(lines[i], model->materials, budget, &model->objects[i]);
+        lines[i] = std::vector<DataLine>();
         computeVertexNormals(&model->objects[i]);
     }
 

@@ -25,8 +25,9 @@ class AseLoader {
     bool load(tModel* model, const char* path);
 
     // The same for a file already in memory. Never reads outside
-    // [text, text + size), and its work is bounded by a fixed multiple of the
-    // size: a file crafted to need more is unreadable, and the model stays empty.
+    // [text, text + size); its work is bounded by a fixed multiple of the size,
+    // and its heap by 20 times the size plus 1 MiB: a file crafted to need more
+    // is unreadable, and the model stays empty.
     bool loadFromMemory(tModel* model, const char* text, size_t size);
 };
 

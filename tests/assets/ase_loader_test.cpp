@@ -123,6 +123,18 @@ TEST(AseLoader, MaterialCountDecidesHowManyBlocksAreRead) {
     EXPECT_EQ(negative.materialCount, 0);
     const tModel huge = read("*MATERIAL_COUNT 2000000000\n" + blocks);
     EXPECT_EQ(huge.materialCount, 0);
+
+    // A count far beyond the blocks that a 50 kB file holds gives those blocks;
+    // objects that name a material declared beyond them share one all-zero
+    // material behind them, which draws and tiles as before.
+    const tModel cut = read("*MATERIAL_COUNT 5000\n" + blocks + std::string(50000, ' ') +
+                            object("*MATERIAL_REF 4999\n") + object("*MATERIAL_REF 1\n"));
+    ASSERT_EQ(cut.materialCount, 3);
+    ASSERT_EQ(cut.materials.size(), 3u);
+    EXPECT_STREQ(cut.materials[1].name, "Second");
+    EXPECT_EQ(std::memcmp(&cut.materials[2], &zero, sizeof zero), 0);
+    EXPECT_EQ(cut.objects[0].materialIndex, 2);
+    EXPECT_EQ(cut.objects[1].materialIndex, 1);
 }
 
 TEST(AseLoader, NestedBlocksBelongToTheirMaterial) {
