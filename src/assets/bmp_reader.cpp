@@ -404,6 +404,13 @@ BitmapFailure readLayout(const uint8_t* data, size_t size, Layout* layout, Bitma
 
 } // namespace
 
+BitmapFailure readBitmapFacts(const uint8_t* data, size_t size, BitmapFacts* facts) {
+    *facts = BitmapFacts{};
+    Layout layout;
+    size_t outputSize = 0;
+    return readLayout(data, size, &layout, facts, &outputSize);
+}
+
 ImageRGB* decodeBitmap(const uint8_t* data, size_t size, BitmapFailure* failure,
                        BitmapFacts* facts) {
     BitmapFacts localFacts = {};

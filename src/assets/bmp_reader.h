@@ -36,6 +36,11 @@ struct BitmapFacts {
 ImageRGB* decodeBitmap(const uint8_t* data, size_t size, BitmapFailure* failure,
                        BitmapFacts* facts = nullptr);
 
+// Checks the headers and the colour table as decodeBitmap does, without
+// decoding the pixels, so that a caller can judge the size first. BITMAP_OK
+// means only that the headers are sound.
+BitmapFailure readBitmapFacts(const uint8_t* data, size_t size, BitmapFacts* facts);
+
 // The text the program shows for a decoder failure.
 const char* bitmapFailureMessage(BitmapFailure failure);
 

@@ -9,11 +9,11 @@
 
 #include <cstring>
 
-static std::string sizeText(int width, int height) {
+static std::string sizeText(int64_t width, int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
-static bool sizeAccepted(int width, int height, std::string* reason) {
+static bool sizeAccepted(int64_t width, int64_t height, std::string* reason) {
     if (width < 1 || height < 1 || width > MAX_SOURCE_SIDE || height > MAX_SOURCE_SIDE) {
         *reason = "the picture is " + sizeText(width, height) +
                   " pixels; the converter reads up to " +
@@ -50,14 +50,26 @@ static bool fitSide(Image* image, std::string* reason) {
     return true;
 }
 
-// The program's own decoder, for a file that starts like a bitmap.
-static bool decodeAsProgramBitmap(const uint8_t* bytes, size_t size, Picture* picture) {
+// The program's own decoder, for a file that starts like a bitmap. Its size is
+// judged from the headers first: a small file can describe a picture of
+// gigabytes, 1 bit a pixel or run-length encoded.
+enum BitmapResult { NOT_A_PROGRAM_BITMAP, BITMAP_DECODED, BITMAP_REFUSED };
+
+static BitmapResult decodeAsProgramBitmap(const uint8_t* bytes, size_t size, Picture* picture,
+                                          std::string* reason) {
     if (size < 2 || bytes[0] != 'B' || bytes[1] != 'M')
-        return false;
+        return NOT_A_PROGRAM_BITMAP;
+    BitmapFacts facts;
+    if (readBitmapFacts(bytes, size, &facts) != BITMAP_OK)
+        return NOT_A_PROGRAM_BITMAP;
+    // A top-down file stores its height negated.
+    const int64_t height = facts.height < 0 ? -int64_t(facts.height) : facts.height;
+    if (!sizeAccepted(facts.width, height, reason))
+        return BITMAP_REFUSED;
     BitmapFailure failure = BITMAP_OK;
     ImageRGB* decoded = decodeBitmap(bytes, size, &failure);
     if (!decoded)
-        return false;
+        return NOT_A_PROGRAM_BITMAP;
     picture->sourceWidth = decoded->width;
     picture->sourceHeight = decoded->height;
     picture->image.width = decoded->width;
@@ -65,7 +77,7 @@ static bool decodeAsProgramBitmap(const uint8_t* bytes, size_t size, Picture* pi
     const size_t count = size_t(decoded->width) * size_t(decoded->height) * 3;
     picture->image.rgb.assign(decoded->pixels, decoded->pixels + count); // already bottom first
     freeImage(decoded);
-    return true;
+    return BITMAP_DECODED;
 }
 
 bool decodePicture(const uint8_t* bytes, size_t size, Picture* picture, std::string* reason) {
@@ -73,10 +85,13 @@ bool decodePicture(const uint8_t* bytes, size_t size, Picture* picture, std::str
         *reason = "the picture file is empty";
         return false;
     }
-    if (decodeAsProgramBitmap(bytes, size, picture)) {
-        if (!sizeAccepted(picture->image.width, picture->image.height, reason))
-            return false;
+    switch (decodeAsProgramBitmap(bytes, size, picture, reason)) {
+    case BITMAP_DECODED:
         return fitSide(&picture->image, reason);
+    case BITMAP_REFUSED:
+        return false;
+    case NOT_A_PROGRAM_BITMAP:
+        break;
     }
     // stb takes the size as an int.
     if (size > size_t(0x7fffffff)) {
