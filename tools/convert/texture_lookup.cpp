@@ -73,6 +73,28 @@ static std::string percentDecoded(const std::string& text) {
     return out;
 }
 
+// Whether a path may lead out of the folder it is taken in.
+static bool leavesFolder(const fs::path& path) {
+    if (path.is_absolute() || path.has_root_name() || path.has_root_directory())
+        return true;
+    for (const fs::path& part : path)
+        if (part == "..")
+            return true;
+    return false;
+}
+
+// Whether `found` is inside `folder` once links are followed: a link beside a
+// downloaded model must not lead the converter to a picture elsewhere.
+static bool insideFolder(const std::string& found, const fs::path& folder) {
+    std::error_code error;
+    const fs::path file = fs::canonical(found, error);
+    const fs::path base = fs::canonical(folder, error);
+    if (error)
+        return false;
+    const auto mismatch = std::mismatch(base.begin(), base.end(), file.begin(), file.end());
+    return mismatch.first == base.end();
+}
+
 std::string findTextureFile(const std::string& reference, const std::string& modelFolder) {
     std::string name = reference;
     for (char& c : name)
@@ -85,21 +107,20 @@ std::string findTextureFile(const std::string& reference, const std::string& mod
     if (name.empty())
         return "";
 
-    std::vector<std::string> spellings = {name};
+    std::vector<fs::path> spellings = {fs::path(name)};
     const std::string decoded = percentDecoded(name);
     if (decoded != name)
-        spellings.push_back(decoded);
+        spellings.push_back(fs::path(decoded));
+    bool outside = false;
+    for (const fs::path& spelling : spellings)
+        outside = outside || leavesFolder(spelling);
 
     const fs::path beside = modelFolder.empty() ? fs::path(".") : fs::path(modelFolder);
-    for (const std::string& spelling : spellings) {
-        const fs::path path(spelling);
-        // An absolute path is where it says; a relative one is beside the model.
-        std::string found = existingFile(path.is_absolute() ? path : beside / path);
-        if (found.empty() && path.is_relative())
-            found = existingFile(path);
-        if (found.empty() && path.has_filename())
-            found = existingFile(beside / path.filename());
-        if (!found.empty())
+    for (const fs::path& spelling : spellings) {
+        std::string found = outside ? "" : existingFile(beside / spelling);
+        if (found.empty() && spelling.has_filename() && spelling.filename() != "..")
+            found = existingFile(beside / spelling.filename());
+        if (!found.empty() && insideFolder(found, beside))
             return found;
     }
     return "";
