@@ -32,13 +32,24 @@ void endOnStopRequests() {}
 namespace {
 
 void (*mainLoopPass)();
+bool stopAsked;
 
 void runPassThenAskForTheNext(void*) {
+    if (stopAsked)
+        return;
     mainLoopPass();
     emscripten_async_call(runPassThenAskForTheNext, nullptr, -1);
 }
 
 } // namespace
+
+// The page calls this before it starts the program again on a fresh canvas:
+// the next frame runs no pass and asks for none, so nothing holds the runtime
+// and it ends with its exit handlers (SDL_Quit takes the page's listeners
+// away). Asked before main, main still runs but makes no pass.
+extern "C" EMSCRIPTEN_KEEPALIVE void letterbot_stop(void) {
+    stopAsked = true;
+}
 
 // The page must get control back after every pass to show the frame and take
 // events, so the browser calls the pass once per animation frame (its own

@@ -1,8 +1,8 @@
 // The SDL 1.2 entry points the program calls, for the browser, on Emscripten's
-// HTML5 API: the WebGL context on the page's canvas (drawn through gl4es), the
-// key state indexed by SDL 1.2 key numbers and the mouse buttons as SDL masks,
-// kept current by the page's events, a queue of SDL 1.2 events, and the
-// millisecond clock. Emscripten's own SDL numbers keys and flags like SDL 2
+// HTML5 API: the WebGL context on the canvas the page gives this start of the
+// program (Module.canvas; drawn through gl4es), the key state indexed by SDL
+// 1.2 key numbers and the mouse buttons as SDL masks, kept current by the
+// page's events, a queue of SDL 1.2 events, and the millisecond clock. Emscripten's own SDL numbers keys and flags like SDL 2
 // and writes larger events, so the program, compiled against the SDL 1.2
 // headers, brings this instead.
 #include "platform/platform_api.h"
@@ -22,7 +22,9 @@ extern "C" void gl4es_post_swap(void);
 
 namespace {
 
-const char* const CANVAS = "#canvas";
+// Module.canvas, whatever its id: the page gives every start of the program a
+// fresh canvas, and one started before must never find the next one's.
+const char* const CANVAS = "!canvas";
 
 struct KeyName {
     const char* code; // KeyboardEvent.code: the key's place, whatever the layout
@@ -265,9 +267,14 @@ int SDL_Init(Uint32 flags) {
         startTime = emscripten_get_now();
     if (!(flags & SDL_INIT_VIDEO))
         return 0;
-    double width, height;
-    if (emscripten_get_element_css_size(CANVAS, &width, &height) != EMSCRIPTEN_RESULT_SUCCESS)
-        return -1; // a page without the program's canvas
+    const int hasCanvas = EM_ASM_INT({
+        if (!Module["canvas"])
+            return 0;
+        specialHTMLTargets["!canvas"] = Module["canvas"];
+        return 1;
+    });
+    if (!hasCanvas)
+        return -1; // a page that gave the program no canvas
     if (!listening)
         listen();
     return 0;
