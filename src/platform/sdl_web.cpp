@@ -2,9 +2,10 @@
 // HTML5 API: the WebGL context on the canvas the page gives this start of the
 // program (Module.canvas; drawn through gl4es), the key state indexed by SDL
 // 1.2 key numbers and the mouse buttons as SDL masks, kept current by the
-// page's events, a queue of SDL 1.2 events, and the millisecond clock. Emscripten's own SDL numbers keys and flags like SDL 2
-// and writes larger events, so the program, compiled against the SDL 1.2
-// headers, brings this instead.
+// page's events, a queue of SDL 1.2 events, and the millisecond clock.
+// Emscripten's own SDL numbers keys and flags like SDL 2 and writes larger
+// events, so the program, compiled against the SDL 1.2 headers, brings this
+// instead.
 #include "platform/platform_api.h"
 
 #include <emscripten.h>
