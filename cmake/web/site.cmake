@@ -1,7 +1,7 @@
-# The program as a page: build-web/site/ holds index.html and what it loads,
-# letterbot.js, letterbot.wasm and letterbot.data (data/ packed for the
-# in-memory file system, where the program finds it as on the desktop). Any
-# static web server can serve the folder.
+# The program as a page: build-web/site/ holds index.html, its script page.js,
+# and what they load, letterbot.js, letterbot.wasm and letterbot.data (data/
+# packed for the in-memory file system, where the program finds it as on the
+# desktop). Any static web server can serve the folder.
 set(SITE_DIR ${CMAKE_BINARY_DIR}/site)
 set(WEB_LINK_OPTIONS
   # gl4es draws from arrays in memory, which WebGL 1 alone cannot.
@@ -11,13 +11,20 @@ set(WEB_LINK_OPTIONS
   # A large model of one's own needs more than the initial memory.
   -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web
-  # The page reads "error.txt" and may take an asset away before the start.
+  # The page starts the program, and may start it again on a fresh canvas
+  # with other files, each time as a new instance: createLetterbot(Module).
+  -sMODULARIZE=1 -sEXPORT_NAME=createLetterbot
+  # The page reads "error.txt" and may take an asset away or put one in before
+  # the start.
   -sEXPORTED_RUNTIME_METHODS=FS)
 set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} SUFFIX .js)
 target_link_options(letterbot PRIVATE ${WEB_LINK_OPTIONS} --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 file(GLOB SITE_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 set_property(TARGET letterbot APPEND PROPERTY LINK_DEPENDS ${SITE_DATA_FILES})
-configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/index.html ${SITE_DIR}/index.html COPYONLY)
+set(PAGE_FILES index.html page.js)
+foreach(file ${PAGE_FILES})
+  configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/${file} ${SITE_DIR}/${file} COPYONLY)
+endforeach()
 
 # The notices of the libraries compiled into the page travel with it.
 configure_file(${GL4ES_DIR}/LICENSE ${SITE_DIR}/LICENSE-gl4es.txt COPYONLY)
@@ -34,5 +41,7 @@ target_link_libraries(empty_loop PRIVATE letterbot_core)
 target_link_options(empty_loop PRIVATE ${WEB_LINK_OPTIONS})
 set_target_properties(empty_loop PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/baseline
                       OUTPUT_NAME letterbot SUFFIX .js)
-configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/index.html
-               ${CMAKE_BINARY_DIR}/baseline/index.html COPYONLY)
+foreach(file ${PAGE_FILES})
+  configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/${file} ${CMAKE_BINARY_DIR}/baseline/${file}
+                 COPYONLY)
+endforeach()

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The program in the browser: its page in headless Chromium, served from a
-# free local port. The picture shows the scene and holding Right changes the
-# view; the trace in the browser's console follows the robot's simulated path;
+# free local port. In a laptop's window the canvas and the trace line are in
+# view; the picture shows the scene and holding Right changes the view; the
+# trace in the browser's console follows the robot's simulated path;
 # standard output holds only the trace; Escape gives status 200 and the last
 # picture stays; a missing texture gives the "Error!" alert, then status 3;
-# a Chromium without WebGL gives status 2 and its message; and Chromium reports
-# no WebGL error. Needs LETTERBOT_SITE (build-web/site), LETTERBOT_TOOLS (the
+# a Chromium without WebGL gives status 2 and its message; in a phone's
+# emulation the canvas spans the width, and touch turns the camera, moves its
+# robot, brings it closer and ends the program; and Chromium reports no WebGL
+# error. Needs LETTERBOT_SITE (build-web/site), LETTERBOT_TOOLS (the
 # native build, for the simulated trace) and LETTERBOT_SOURCE_DIR.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
@@ -22,6 +25,20 @@ enter_scratch_folder
 # takes Chromium and its server with it.
 driver=""
 on_exit 'stop_process "${driver:-}"'
+
+# held_moves_the_view WHAT NAME: one check that holding WHAT for a second,
+# from NAME-before.png to NAME-after.png, changed the view more than a second
+# of the robot's own motion did, from NAME-idle.png to NAME-before.png.
+held_moves_the_view() {
+  local idle moved
+  idle=$(differing_pixels "$2-idle.png" "$2-before.png")
+  moved=$(differing_pixels "$2-before.png" "$2-after.png")
+  if [ -n "$moved" ] && [ -n "$idle" ] && [ "$moved" -gt "$idle" ]; then
+    ok "$1 moves the view ($moved pixels changed, $idle idle)"
+  else
+    fail "$1 did not change the view more than idling did: ${moved:-?} pixels, ${idle:-?} idle"
+  fi
+}
 
 # drive SCENARIO [ARGUMENT]: runs one scenario into the folder SCENARIO.
 drive() {
@@ -51,6 +68,13 @@ if [ -f first.png ]; then
     -format '%[fx:round(mean*150000)]' info: 2>/dev/null || echo 0)
   [ "$blue" -gt 1000 ] && ok "the blue robots and blocks stand in the middle ($blue pixels)" \
     || fail "hardly anything blue in the middle: $blue pixels"
+  read -r width height left top right bottom trace_bottom <layout.txt
+  if [ "$left" -ge 0 ] && [ "$top" -ge 0 ] && [ "$right" -le "$width" ] && [ "$bottom" -le "$height" ] \
+     && [ "$trace_bottom" -le "$height" ]; then
+    ok "laptop: the whole canvas (${left},${top} to ${right},${bottom}) and the trace line are in the ${width} x ${height} page"
+  else
+    fail "laptop: the canvas (${left},${top} to ${right},${bottom}) or the trace line (bottom ${trace_bottom}) is out of the ${width} x ${height} page"
+  fi
   holding_right_moves_the_view idle.png before.png after.png
   read -r page_height window_height <<<"$(tr '\n' ' ' <scroll.txt 2>/dev/null)"
   if [ "${page_height:-0}" -gt "${window_height:-0}" ]; then
@@ -77,6 +101,18 @@ colours=$(convert end.png -format %k info: 2>/dev/null || echo 0)
 [ "$colours" -gt 50 ] && ok "the last picture stays after Escape ($colours colours)" \
   || fail "the canvas is blank after Escape ($colours colours)"
 check "nothing on standard error" "$(cat errors.txt)" ""
+cd ..
+
+drive phone
+cd phone || finish
+read -r width height left top right bottom trace_bottom <layout.txt
+[ "$left" -eq 0 ] && [ "$right" -eq "$width" ] && [ "$trace_bottom" -le "$height" ] \
+  && ok "phone: the canvas spans the ${width}-pixel width, the trace line is in view" \
+  || fail "phone: the canvas spans ${left} to ${right} of ${width} pixels, the trace line ends at ${trace_bottom} of ${height}"
+held_moves_the_view "phone: a touch held on the turning control" turn
+held_moves_the_view "phone: a touch held on the pad's right arrow" pad
+held_moves_the_view "phone: two fingers spread" pinch
+check "phone: End, touched, ends the program as Escape does" "$(cat status.txt)" 200
 cd ..
 
 drive missing-texture

@@ -6,6 +6,7 @@ check. Run with Debian's Python, which has python3-selenium.
 
     drive_page.py SITE OUT demo TRACE_LINES   the scene, Right, the trace up to
                                               TRACE_LINES path lines, Escape
+    drive_page.py SITE OUT phone              touch in Chromium's phone emulation
     drive_page.py SITE OUT missing-texture    without data/robot_panel.bmp
     drive_page.py SITE OUT no-webgl           in a Chromium without WebGL
     drive_page.py SITE OUT figures SECONDS    first trace line, passes a second
@@ -48,6 +49,9 @@ CHROMIUM_FLAGS = [
 # Headless Chromium takes a browser's bars off the window as a desktop one
 # would: a 1366 x 768 window, a laptop's screen, leaves a 1366 x 625 page.
 LAPTOP_WINDOW = "--window-size=1366,768"
+# Chromium's phone emulation: a 390 x 844 screen at three device pixels to
+# one, touch, and (pointer: coarse).
+PHONE = {"deviceMetrics": {"width": 390, "height": 844, "pixelRatio": 3.0, "touch": True}}
 NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 
 # 'http://127.0.0.1:PORT/index.html 112:12 "0.000000 0.000000"': where the
@@ -139,10 +143,10 @@ def pin_processes(root, include_root=True):
 class Page:
     """One Chromium with the page loaded, and the console read as it goes."""
 
-    def __init__(self, site, out, flags, query="", count_lines=False):
+    def __init__(self, site, out, flags, query="", count_lines=False, phone=False):
         self.out = out
         self.server = self.serving = self.profile = self.service = self.driver = None
-        self.trace, self.errors, self.console = [], [], []
+        self.trace, self.errors, self.console, self.starts = [], [], [], []
         # Whatever was started or made before a failure (Chromium or its driver
         # does not start, a CDP call or the first load raises, a signal) goes.
         try:
@@ -154,6 +158,8 @@ class Page:
             options.binary_location = "/usr/bin/chromium"
             for flag in CHROMIUM_FLAGS + flags + [f"--user-data-dir={self.profile}"]:
                 options.add_argument(flag)
+            if phone:
+                options.add_experimental_option("mobileEmulation", PHONE)
             options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
             # An alert stays up until the scenario answers it.
             options.set_capability("unhandledPromptBehavior", "ignore")
@@ -181,7 +187,13 @@ class Page:
             if entry["source"] != "console-api" or not match:
                 continue
             text = json.loads(match.group(1))
-            (self.trace if entry["level"] == "INFO" else self.errors).append(text)
+            if entry["level"] == "INFO":
+                self.trace.append(text)
+            elif entry["level"] == "DEBUG":
+                # The page's own line at each start of the program.
+                self.starts.append(len(self.trace))
+            else:
+                self.errors.append(text)
 
     def path_lines(self):
         """How many lines the trace has without its repeats: the robot's path."""
@@ -212,6 +224,26 @@ class Page:
             'return document.getElementById("canvas").toDataURL("image/png")')
         with open(os.path.join(self.out, name), "wb") as file:
             file.write(base64.b64decode(url.split(",", 1)[1]))
+
+    def layout(self, name):
+        """Where the canvas and the trace line are in the window: its width
+        and height, the canvas's left, top, right and bottom, the trace line's
+        bottom, in CSS pixels."""
+        self.write(name, [" ".join(str(round(value)) for value in self.driver.execute_script("""
+            const box = id => document.getElementById(id).getBoundingClientRect();
+            const canvas = box("canvas");
+            return [innerWidth, innerHeight, canvas.left, canvas.top, canvas.right, canvas.bottom,
+                    box("trace").bottom];"""))])
+
+    def centre(self, selector):
+        return self.driver.execute_script("""
+            const box = document.querySelector(arguments[0]).getBoundingClientRect();
+            return [box.left + box.width / 2, box.top + box.height / 2];""", selector)
+
+    def touch(self, kind, points):
+        """touchStart, touchMove or touchEnd, with fingers at these points."""
+        self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
+            {"x": x, "y": y, "id": finger} for finger, (x, y) in enumerate(points)]})
 
     def hold_key(self, key, seconds):
         ActionChains(self.driver).key_down(key).pause(seconds).key_up(key).perform()
@@ -276,6 +308,7 @@ def demo(page, trace_lines):
     page.canvas_picture("idle.png")
     time.sleep(1)
     page.canvas_picture("before.png")
+    page.layout("layout.txt")
     page.driver.find_element(By.ID, "canvas").click()
     page.hold_key(Keys.ARROW_RIGHT, 1)
     page.canvas_picture("after.png")
@@ -294,6 +327,33 @@ def demo(page, trace_lines):
     page.wait(20, page.exit_status)
     time.sleep(0.5)
     page.canvas_picture("end.png")
+
+
+def phone(page):
+    """Touch: the turning control, the pad's Right and a pinch, each held for
+    a second with pictures a second before (NAME-idle.png), then just before
+    (NAME-before.png) and at the end (NAME-after.png); then End."""
+    if not page.wait(30, lambda: page.trace):
+        raise Stopped("no trace line within 30 s")
+    time.sleep(2)
+    page.layout("layout.txt")
+    x, y = page.centre("#canvas")
+    for name, fingers, moved in [
+            ("turn", [page.centre('[data-hold="button0"]')], None),
+            ("pad", [page.centre('[data-hold="ArrowRight"]')], None),
+            ("pinch", [(x - 20, y), (x + 20, y)], [(x - 90, y), (x + 90, y)])]:
+        page.canvas_picture(f"{name}-idle.png")
+        time.sleep(1)
+        page.canvas_picture(f"{name}-before.png")
+        page.touch("touchStart", fingers)
+        if moved:
+            page.touch("touchMove", moved)
+        time.sleep(1)
+        page.canvas_picture(f"{name}-after.png")
+        page.touch("touchEnd", [])
+    page.touch("touchStart", [page.centre("#end")])
+    page.touch("touchEnd", [])
+    page.wait(20, page.exit_status)
 
 
 def missing_texture(page):
@@ -357,9 +417,12 @@ def main():
     query = "?without=data/robot_panel.bmp" if scenario == "missing-texture" else ""
     page = None
     try:
-        page = Page(site, out, flags, query, count_lines=scenario == "figures")
+        page = Page(site, out, [] if scenario == "phone" else flags, query,
+                    count_lines=scenario == "figures", phone=scenario == "phone")
         if scenario == "demo":
             demo(page, int(sys.argv[4]))
+        elif scenario == "phone":
+            phone(page)
         elif scenario == "missing-texture":
             missing_texture(page)
         elif scenario == "no-webgl":
