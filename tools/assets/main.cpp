@@ -13,7 +13,8 @@ static int usage() {
     std::fputs("usage: letterbot-assets bitmap FILE [--ppm OUT]\n"
                "       letterbot-assets model FILE\n"
                "       letterbot-assets check [DIR]\n"
-               "       letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n",
+               "       letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n"
+               "                                [--memory-limit MIB] [--time-limit SECONDS]\n",
                stderr);
     return 2;
 }
@@ -32,5 +33,7 @@ int main(int argc, char** argv) {
         return checkCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "convert") == 0)
         return convertCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, IMPORT_CHILD_COMMAND) == 0)
+        return importChildCommand(argc - 2, argv + 2);
     return usage();
 }

@@ -5,6 +5,7 @@
 
 #include "ase_writer.h"
 #include "bmp_writer.h"
+#include "import_isolation.h"
 #include "model_placement.h"
 #include "scene_import.h"
 #include "staged_files.h"
@@ -13,9 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,12 +29,17 @@ const size_t MAX_BITMAP_PATH = 254;
 const double MAX_HEIGHT = 10000.0;
 
 int usage() {
-    std::fputs("usage: letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n",
+    std::fputs("usage: letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n"
+               "                                [--memory-limit MIB] [--time-limit SECONDS]\n",
                stderr);
     return 2;
 }
 
-int refuse(const char* model, const std::string& reason) {
+// One line, whatever the importer's reason holds.
+int refuse(const char* model, std::string reason) {
+    for (char& c : reason)
+        if (c == '\n' || c == '\r')
+            c = ' ';
     std::fprintf(stderr, "letterbot-assets: cannot convert %s: %s\n", model, reason.c_str());
     return 1;
 }
@@ -85,6 +93,17 @@ std::string programPath(std::string path) {
     return path;
 }
 
+// Bitmaps named for OUT beyond the `count` this conversion wrote belong to an
+// earlier one with more textures, which nothing names any more.
+void removeStaleBitmaps(const BitmapNaming& naming, size_t count) {
+    for (size_t number = count + 1;; ++number) {
+        std::error_code error;
+        const std::string name = bitmapFile(naming, number);
+        if (!fs::is_regular_file(fs::symlink_status(name, error)) || !fs::remove(name, error))
+            return;
+    }
+}
+
 std::string plural(size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -131,7 +150,8 @@ void printSummary(const std::string& out, const ImportedModel& imported, const B
 int convertCommand(int argc, char** argv) {
     const char* model = nullptr;
     const char* out = nullptr;
-    double height = ROBOT_HEIGHT, turn = 0.0;
+    double height = ROBOT_HEIGHT, turn = 0.0, memory = double(DEFAULT_IMPORT_MEMORY_MIB);
+    ImportLimits limits = {DEFAULT_IMPORT_MEMORY_MIB, DEFAULT_IMPORT_SECONDS};
     for (int i = 0; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--height") == 0 && hasValue) {
@@ -145,6 +165,26 @@ int convertCommand(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--turn") == 0 && hasValue) {
             if (!parseNumber(argv[++i], &turn)) {
                 std::fputs("letterbot-assets: --turn takes a number of degrees\n", stderr);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--memory-limit") == 0 && hasValue) {
+            if (!parseNumber(argv[++i], &memory) || memory != std::floor(memory) ||
+                memory < double(MIN_IMPORT_MEMORY_MIB) || memory > double(MAX_IMPORT_MEMORY_MIB)) {
+                std::fprintf(stderr,
+                             "letterbot-assets: --memory-limit takes a whole number of MiB from "
+                             "%llu to %llu\n",
+                             static_cast<unsigned long long>(MIN_IMPORT_MEMORY_MIB),
+                             static_cast<unsigned long long>(MAX_IMPORT_MEMORY_MIB));
+                return 2;
+            }
+            limits.memoryMiB = uint64_t(memory);
+        } else if (std::strcmp(argv[i], "--time-limit") == 0 && hasValue) {
+            if (!parseNumber(argv[++i], &limits.seconds) || !(limits.seconds > 0.0) ||
+                limits.seconds > MAX_IMPORT_SECONDS) {
+                std::fprintf(stderr,
+                             "letterbot-assets: --time-limit takes a number of seconds above 0 "
+                             "and up to %g\n",
+                             MAX_IMPORT_SECONDS);
                 return 2;
             }
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
@@ -165,7 +205,7 @@ int convertCommand(int argc, char** argv) {
     if (!namingFor(out, &naming, &reason))
         return refuse(model, reason);
     ImportedModel imported;
-    if (!importModel(model, &imported, &reason))
+    if (!importIsolated(model, limits, &imported, &reason))
         return refuse(model, reason);
     for (size_t p = 0; p < imported.pictures.size(); ++p)
         if (programPath(bitmapFile(naming, p + 1)).size() > MAX_BITMAP_PATH)
@@ -189,13 +229,13 @@ int convertCommand(int argc, char** argv) {
         targets.push_back(bitmapFile(naming, p + 1));
     targets.push_back(out);
     for (const std::string& target : targets) {
-        struct stat existing;
-        if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+        std::error_code error;
+        if (fs::is_directory(fs::symlink_status(target, error)))
             return refuse(model, target + " is a folder");
     }
 
     // The model last: until it is in place, an earlier model goes on naming
-    // the bitmaps it had.
+    // the bitmaps it had, and it is the last to be put back on a failure.
     StagedFiles staged;
     bool ok = true;
     for (size_t p = 0; ok && p < imported.pictures.size(); ++p) {
@@ -210,6 +250,7 @@ int convertCommand(int argc, char** argv) {
         discardFiles(&staged);
         return refuse(model, reason);
     }
+    removeStaleBitmaps(naming, imported.pictures.size());
     printSummary(out, imported, naming, placement, height);
     return 0;
 }

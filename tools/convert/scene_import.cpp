@@ -40,16 +40,27 @@ const size_t MAX_NODES = 1000000;
 const std::streamoff MAX_PICTURE_FILE = std::streamoff(256) << 20;
 
 // assimp mends some broken files with only a line in its log: it drops faces
-// whose indices are out of range, or vertices that do not make up a whole
-// primitive. Such a model would lose part of its shape without anyone
-// noticing, so a warning or error that says so refuses it.
-const char* const DATA_LOSS_WORDS[] = {"out of range",  "out-of-range",   "out of bounds",
-                                       "invalid index", "invalid vertex", "invalid face",
-                                       "dropped"};
+// whose indices are out of range or vertices that do not make up a whole
+// primitive, and clamps indices that overflow. Such a model would lose part
+// of its shape without anyone noticing, so a warning or error that says so
+// refuses it. A line about normals or materials alone is no such loss: the
+// shape stays whole, and the program computes its own normals and lights
+// every figure with its own material.
+const char* const DATA_LOSS_WORDS[] = {"out of range",   "out-of-range",   "out of bounds",
+                                       "invalid index",  "invalid vertex", "invalid face",
+                                       "index overflow", "dropped",        "invalidation detected"};
+const char* const SHADING_ONLY_WORDS[] = {"normal", "material"};
 
 struct ImportLog {
     std::string dataLoss; // the first such message, without its prefix
 };
+
+bool mentionsAny(const std::string& text, const char* const* words, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (text.find(words[i]) != std::string::npos)
+            return true;
+    return false;
+}
 
 // assimp's log lines read "Warn,  T0: text\n".
 void collectLogLine(const char* message, char* user) {
@@ -66,11 +77,9 @@ void collectLogLine(const char* message, char* user) {
     std::string lower = text;
     for (char& c : lower)
         c = char(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* word : DATA_LOSS_WORDS)
-        if (lower.find(word) != std::string::npos) {
-            log->dataLoss = text;
-            return;
-        }
+    if (mentionsAny(lower, DATA_LOSS_WORDS, std::size(DATA_LOSS_WORDS)) &&
+        !mentionsAny(lower, SHADING_ONLY_WORDS, std::size(SHADING_ONLY_WORDS)))
+        log->dataLoss = text;
 }
 
 // An affine transform in double precision: point' = m * (x, y, z, 1).
@@ -234,8 +243,15 @@ bool addInstance(const aiMesh& mesh, unsigned meshIndex, const Affine& transform
             object->mesh.vertices.push_back(placed);
             if (uv) {
                 const double(*m)[3] = use.uv.m;
-                object->mesh.texCoords.push_back({m[0][0] * uv[i].x + m[0][1] * uv[i].y + m[0][2],
-                                                  m[1][0] * uv[i].x + m[1][1] * uv[i].y + m[1][2]});
+                const Vec2 mapped = {m[0][0] * uv[i].x + m[0][1] * uv[i].y + m[0][2],
+                                     m[1][0] * uv[i].x + m[1][1] * uv[i].y + m[1][2]};
+                if (!std::isfinite(mapped.x) || !std::isfinite(mapped.y)) {
+                    *reason = label + ": its material's texture transform takes the texture "
+                                      "coordinate of vertex " +
+                              std::to_string(i) + " beyond the finite numbers";
+                    return false;
+                }
+                object->mesh.texCoords.push_back(mapped);
             }
             vertexOf.emplace(key, index);
             corners[k] = index;
@@ -319,9 +335,11 @@ bool pictureFor(const aiScene& scene, const std::string& reference, const std::s
     if (embedded.first) {
         source = "embedded texture " + std::to_string(embedded.second);
     } else {
-        source = fs::path(findTextureFile(reference, modelFolder)).lexically_normal().string();
+        if (!modelFolder.empty())
+            source = fs::path(findTextureFile(reference, modelFolder)).lexically_normal().string();
         if (source.empty()) {
-            *reason = what + " that is not there";
+            *reason = what + " that is not there (pictures are taken only from the model's "
+                             "folder and those below it)";
             return false;
         }
     }
@@ -473,28 +491,22 @@ bool convertScene(const aiScene& scene, const std::string& modelFolder, TextureT
 
 } // namespace
 
-bool importModel(const std::string& path, ImportedModel* imported, std::string* reason) {
-    *imported = ImportedModel();
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) {
-        *reason = "there is no such file";
-        return false;
-    }
-    if (!fs::is_regular_file(status)) {
-        *reason = "it is not a regular file";
-        return false;
-    }
+namespace {
 
+// Reads a scene through `read` with the log watched, then converts it.
+// `modelFolder` is where external pictures are looked for; empty: nowhere.
+template <typename Read>
+bool importWith(Read read, TextureTransformRule rule, const std::string& modelFolder,
+                ImportedModel* imported, std::string* reason) {
+    *imported = ImportedModel();
     ImportLog log;
     aiLogStream stream;
     stream.callback = collectLogLine;
     stream.user = reinterpret_cast<char*>(&log);
     aiAttachLogStream(&stream);
-    const TextureTransformRule rule = textureTransformRule(path);
     const unsigned steps =
         IMPORT_STEPS | (rule == TRANSFORM_BY_ASSIMP ? unsigned(aiProcess_TransformUVCoords) : 0u);
-    const aiScene* scene = aiImportFile(path.c_str(), steps);
+    const aiScene* scene = read(steps);
     aiDetachLogStream(&stream);
     if (!scene) {
         *reason = aiGetErrorString();
@@ -510,8 +522,43 @@ bool importModel(const std::string& path, ImportedModel* imported, std::string* 
         *reason = "it holds no scene";
         ok = false;
     }
-    const fs::path folder = fs::path(path).parent_path();
-    ok = ok && convertScene(*scene, folder.empty() ? "." : folder.string(), rule, imported, reason);
+    ok = ok && convertScene(*scene, modelFolder, rule, imported, reason);
     aiReleaseImport(scene);
+    if (!ok)
+        *imported = ImportedModel();
     return ok;
+}
+
+} // namespace
+
+bool importModel(const std::string& path, ImportedModel* imported, std::string* reason) {
+    *imported = ImportedModel();
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        *reason = "there is no such file";
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        *reason = "it is not a regular file";
+        return false;
+    }
+    const fs::path folder = fs::path(path).parent_path();
+    return importWith([&](unsigned steps) { return aiImportFile(path.c_str(), steps); },
+                      textureTransformRule(path), folder.empty() ? "." : folder.string(), imported,
+                      reason);
+}
+
+bool importModelFromMemory(const uint8_t* bytes, size_t size, const std::string& extension,
+                           ImportedModel* imported, std::string* reason) {
+    if (size > UINT32_MAX) {
+        *reason = "it is larger than the importer reads from memory";
+        return false;
+    }
+    return importWith(
+        [&](unsigned steps) {
+            return aiImportFileFromMemory(reinterpret_cast<const char*>(bytes), unsigned(size),
+                                          steps, extension.c_str());
+        },
+        textureTransformRule("model." + extension), "", imported, reason);
 }

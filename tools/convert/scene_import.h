@@ -9,6 +9,8 @@
 #include "mesh.h"
 #include "picture_decoding.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,3 +36,9 @@ struct ImportedModel {
 // where assimp mends them with a warning), or positions or texture
 // coordinates that are not finite.
 bool importModel(const std::string& path, ImportedModel* imported, std::string* reason);
+
+// The same for a model held in memory, of the format its file name
+// `extension` ("glb", "obj", ...) names. Only embedded pictures can be used:
+// it has no folder to look for others in.
+bool importModelFromMemory(const uint8_t* bytes, size_t size, const std::string& extension,
+                           ImportedModel* imported, std::string* reason);

@@ -1,0 +1,21 @@
+# Writes the notices of assimp and of the libraries it bundles into one file:
+#   cmake -DSOURCE=DIR -DOUT=FILE -DNOTICES="TITLE|PATH@@..." -P assimp_notices.cmake
+# A PATH to a source file contributes only its opening comment.
+string(REPLACE "@@" ";" notices "${NOTICES}")
+set(text "assimp 6.0.5, the Open Asset Import Library, is compiled into this build with\nthe bundled libraries below. Their notices follow.\n")
+foreach(entry ${notices})
+  string(REPLACE "|" ";" parts "${entry}")
+  list(GET parts 0 title)
+  list(GET parts 1 path)
+  file(READ ${SOURCE}/${path} notice)
+  if(path MATCHES "\\.(h|hpp|c|cpp)$")
+    string(FIND "${notice}" "*/" end)
+    if(end LESS 0)
+      message(FATAL_ERROR "${path} opens with no comment to take its notice from")
+    endif()
+    math(EXPR end "${end} + 2")
+    string(SUBSTRING "${notice}" 0 ${end} notice)
+  endif()
+  string(APPEND text "\n==== ${title}\n\n${notice}\n")
+endforeach()
+file(WRITE ${OUT} "${text}")

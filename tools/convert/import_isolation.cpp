@@ -1,0 +1,149 @@
+// What the importer's process and the converter's say to each other: the
+// child writes one outcome, "LBIM" and a tag, then the model or a reason. An
+// outcome written when memory runs out or a sanitizer stops the process is
+// built beforehand, so that writing it needs no memory.
+#include "import_isolation.h"
+
+#include "imported_model_codec.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <unistd.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+const char MAGIC[4] = {'L', 'B', 'I', 'M'};
+
+enum OutcomeTag : char {
+    OUTCOME_MODEL = 'M',
+    OUTCOME_REFUSED = 'R',
+    OUTCOME_OUT_OF_MEMORY = 'O',
+    OUTCOME_SANITIZER = 'S',
+};
+
+// The child's descriptor for the handlers below, which may run at any time.
+int outcomeFd = -1;
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+void writeOutcome(OutcomeTag tag, const std::string& payload) {
+    const char head[] = {MAGIC[0], MAGIC[1], MAGIC[2], MAGIC[3], tag};
+    writeAll(outcomeFd, head, sizeof head) && writeAll(outcomeFd, payload.data(), payload.size());
+}
+
+// A fixed outcome, written without memory. Out of memory, the process ends at
+// once, without the exit handlers, which might need memory or meet a broken
+// heap; after a sanitizer's report, the sanitizer ends it.
+void outOfMemory() {
+    const char outcome[] = {MAGIC[0], MAGIC[1], MAGIC[2], MAGIC[3], OUTCOME_OUT_OF_MEMORY};
+    writeAll(outcomeFd, outcome, sizeof outcome);
+    _exit(EXIT_FAILURE);
+}
+
+#ifdef __linux__
+void sanitizerReport() {
+    const char outcome[] = {MAGIC[0], MAGIC[1], MAGIC[2], MAGIC[3], OUTCOME_SANITIZER};
+    writeAll(outcomeFd, outcome, sizeof outcome);
+}
+#endif
+
+} // namespace
+
+#ifdef __linux__
+// The sanitizers' runtime provides this in a sanitized build; elsewhere the
+// weak reference stays null.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+#endif
+
+int importInChild(const std::string& path, int fd) {
+    outcomeFd = fd;
+    std::set_new_handler(outOfMemory);
+#ifdef __linux__
+    if (__sanitizer_set_death_callback)
+        __sanitizer_set_death_callback(sanitizerReport);
+#endif
+    ImportedModel imported;
+    std::string reason;
+    if (importModel(path, &imported, &reason))
+        writeOutcome(OUTCOME_MODEL, encodeImportedModel(imported));
+    else
+        writeOutcome(OUTCOME_REFUSED, reason);
+    return EXIT_SUCCESS;
+}
+
+int importChildCommand(int argc, char** argv) {
+    if (argc != 1) {
+        std::fputs("usage: letterbot-assets import-child MODEL (the converter's own)\n", stderr);
+        return 2;
+    }
+#ifdef _WIN32
+    // The outcome is bytes: no line ends may be rewritten on the way.
+    _setmode(STDOUT_FILENO, _O_BINARY);
+#endif
+    return importInChild(argv[0], STDOUT_FILENO);
+}
+
+std::string timeLimitReason(const ImportLimits& limits) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the importer did not finish within %g s (--time-limit changes that)",
+                  limits.seconds);
+    return text;
+}
+
+std::string memoryLimitReason(const ImportLimits& limits) {
+    return "the importer ran out of memory: it may use " + std::to_string(limits.memoryMiB) +
+           " MiB (--memory-limit changes that)";
+}
+
+uint64_t maxChildOutput(const ImportLimits& limits) {
+    return limits.memoryMiB << 20;
+}
+
+bool outcomeFromChild(const std::string& bytes, const ImportLimits& limits,
+                      ImportedModel* imported, std::string* reason, bool* known) {
+    *known = bytes.size() > sizeof MAGIC && std::memcmp(bytes.data(), MAGIC, sizeof MAGIC) == 0;
+    if (!*known)
+        return false;
+    const char tag = bytes[sizeof MAGIC];
+    const size_t start = sizeof MAGIC + 1;
+    switch (tag) {
+    case OUTCOME_MODEL:
+        if (decodeImportedModel(reinterpret_cast<const uint8_t*>(bytes.data()) + start,
+                                bytes.size() - start, imported))
+            return true;
+        *reason = "the importer handed back a model that is not whole";
+        return false;
+    case OUTCOME_REFUSED:
+        *reason = bytes.substr(start);
+        return false;
+    case OUTCOME_OUT_OF_MEMORY:
+        *reason = memoryLimitReason(limits);
+        return false;
+    case OUTCOME_SANITIZER:
+        *reason = "the importer tripped a sanitizer (it reported a memory or undefined-behaviour "
+                  "fault)";
+        return false;
+    default:
+        *known = false;
+        return false;
+    }
+}

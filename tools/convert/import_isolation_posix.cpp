@@ -1,0 +1,154 @@
+// The import in a child process on Linux: fork, limits set with setrlimit in
+// the child, the outcome read from a pipe under a wall-clock deadline, and
+// the child's end read from its wait status.
+#include "import_isolation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// An address-space limit would leave AddressSanitizer, which reserves
+// terabytes for its shadow memory, unable to work; a sanitized build has only
+// the time limit.
+#if defined(__SANITIZE_ADDRESS__)
+const bool ADDRESS_SPACE_LIMIT = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+const bool ADDRESS_SPACE_LIMIT = false;
+#else
+const bool ADDRESS_SPACE_LIMIT = true;
+#endif
+#else
+const bool ADDRESS_SPACE_LIMIT = true;
+#endif
+
+[[noreturn]] void runChild(const std::string& path, const ImportLimits& limits, int fd) {
+    // No core file for a crash that is expected and reported, and no
+    // messages: the parent says what happened, in one line.
+    const rlimit noCore = {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    if (ADDRESS_SPACE_LIMIT) {
+        const rlim_t bytes = rlim_t(limits.memoryMiB) << 20;
+        const rlimit memory = {bytes, bytes};
+        setrlimit(RLIMIT_AS, &memory);
+    }
+    const int quiet = open("/dev/null", O_RDWR);
+    if (quiet >= 0) {
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        close(quiet);
+    }
+    _exit(importInChild(path, fd));
+}
+
+std::string signalReason(int signal) {
+    switch (signal) {
+    case SIGSEGV:
+    case SIGBUS:
+        return "the importer crashed on it (" + std::string(strsignal(signal)) + ")";
+    case SIGABRT:
+        return "the importer aborted on it";
+    case SIGFPE:
+    case SIGILL:
+    case SIGTRAP:
+        return "the importer crashed on it (" + std::string(strsignal(signal)) + ")";
+    default:
+        return "the importer was ended by signal " + std::to_string(signal) + " (" +
+               strsignal(signal) + ")";
+    }
+}
+
+} // namespace
+
+bool importIsolated(const std::string& path, const ImportLimits& limits, ImportedModel* imported,
+                    std::string* reason) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        *reason = std::string("cannot start the importer: ") + std::strerror(errno);
+        return false;
+    }
+    // Whatever is buffered would otherwise be written twice.
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        *reason = std::string("cannot start the importer: ") + std::strerror(errno);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return false;
+    }
+    if (child == 0) {
+        close(pipeFds[0]);
+        runChild(path, limits, pipeFds[1]);
+    }
+    close(pipeFds[1]);
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(limits.seconds));
+    std::string bytes;
+    bool timedOut = false, tooLarge = false, broken = false;
+    char buffer[1 << 16];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                                 Clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd waiting = {pipeFds[0], POLLIN, 0};
+        const int ready = poll(&waiting, 1, int(std::min<int64_t>(left.count(), 1000)));
+        if (ready < 0 && errno != EINTR) {
+            broken = true;
+            break;
+        }
+        if (ready <= 0)
+            continue;
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break; // the child has ended, or closed its end
+        if (bytes.size() + size_t(got) > maxChildOutput(limits)) {
+            tooLarge = true;
+            break;
+        }
+        bytes.append(buffer, size_t(got));
+    }
+    close(pipeFds[0]);
+    if (timedOut || tooLarge || broken)
+        kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+
+    if (timedOut) {
+        *reason = timeLimitReason(limits);
+        return false;
+    }
+    if (tooLarge) {
+        *reason = "the importer handed back more than its memory could have held";
+        return false;
+    }
+    bool known = false;
+    const bool ok = outcomeFromChild(bytes, limits, imported, reason, &known);
+    if (known)
+        return ok;
+    if (WIFSIGNALED(status))
+        *reason = signalReason(WTERMSIG(status));
+    else
+        *reason = "the importer ended without a result (status " +
+                  std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
+    return false;
+}
