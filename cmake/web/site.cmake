@@ -1,7 +1,9 @@
-# The program as a page: build-web/site/ holds index.html, its script page.js,
-# and what they load, letterbot.js, letterbot.wasm and letterbot.data (data/
-# packed for the in-memory file system, where the program finds it as on the
-# desktop). Any static web server can serve the folder.
+# The program as a page: build-web/site/ holds index.html, its scripts page.js
+# and own_robot.js, and what they load: letterbot.js, letterbot.wasm and
+# letterbot.data (data/ packed for the in-memory file system, where the program
+# finds it as on the desktop), and, only once a model of one's own is chosen,
+# the converter's letterbot-assets.js and letterbot-assets.wasm. Any static web
+# server can serve the folder.
 set(SITE_DIR ${CMAKE_BINARY_DIR}/site)
 set(WEB_LINK_OPTIONS
   # gl4es draws from arrays in memory, which WebGL 1 alone cannot.
@@ -21,10 +23,18 @@ set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} 
 target_link_options(letterbot PRIVATE ${WEB_LINK_OPTIONS} --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 file(GLOB SITE_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 set_property(TARGET letterbot APPEND PROPERTY LINK_DEPENDS ${SITE_DATA_FILES})
-set(PAGE_FILES index.html page.js)
+set(PAGE_FILES index.html page.js own_robot.js)
 foreach(file ${PAGE_FILES})
   configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/${file} ${SITE_DIR}/${file} COPYONLY)
 endforeach()
+
+# The converter as the site's second module, letterbot-assets.js and .wasm in
+# SITE_DIR: the desktop's letterbot-assets with assimp, built for the browser
+# by cmake/web/converter.cmake. own_robot.js expects createLetterbotAssets
+# (MODULARIZE, INVOKE_RUN=0, EXIT_RUNTIME=0, FS and callMain exported).
+if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/web/converter.cmake)
+  include(${CMAKE_SOURCE_DIR}/cmake/web/converter.cmake)
+endif()
 
 # The notices of the libraries compiled into the page travel with it.
 configure_file(${GL4ES_DIR}/LICENSE ${SITE_DIR}/LICENSE-gl4es.txt COPYONLY)

@@ -287,5 +287,11 @@ fullscreenButton.addEventListener("click", () => {
     error => showError(`Full screen: ${error.message}`));
 });
 
-if (typeof createLetterbot === "function") startProgram();
-else statusLine.textContent = "letterbot.js could not be loaded.";
+// The start, once the page's other scripts have run: with the model a link
+// names (index.html?model=URL; own_robot.js), or with the shipped robot.
+document.addEventListener("DOMContentLoaded", () => {
+  const linked = new URLSearchParams(location.search).get("model");
+  if (typeof createLetterbot !== "function") statusLine.textContent = "letterbot.js could not be loaded.";
+  else if (linked) startWithLinkedModel(linked);
+  else startProgram();
+});
