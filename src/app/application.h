@@ -8,13 +8,6 @@
 
 const int APP_LIGHTING = 1;
 
-// Exit statuses of the program.
-const int EXIT_LOG_UNAVAILABLE = 1;
-const int EXIT_FATAL_ERROR = 2;
-const int EXIT_MISSING_ASSET = 3;
-const int EXIT_DISPLAY_LOST = 4;
-const int EXIT_ESCAPE = 200;
-
 class Application {
   public:
     int32_t width;

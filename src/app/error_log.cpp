@@ -2,6 +2,7 @@
 #include "app/error_log.h"
 
 #include "app/application.h"
+#include "platform/exit_status.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Texture loading: the decoded bitmap goes to GLU, which builds every level.
 #include "assets/texture.h"
 
-#include "app/application.h"
 #include "app/error_log.h"
+#include "platform/exit_status.h"
 #include "platform/platform.h"
 #include "platform/platform_api.h"
 #include "assets/bmp_reader.h"

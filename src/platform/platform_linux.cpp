@@ -3,8 +3,8 @@
 // loop. Paths and files are files_posix.cpp's.
 #include "platform/platform.h"
 
-#include "app/application.h"
 #include "platform/console_messages.h"
+#include "platform/exit_status.h"
 
 #include <X11/Xlib.h>
 

@@ -2,7 +2,8 @@
 #include "scene/camera.h"
 
 #include "app/application.h"
-#include "app/pacing.h"
+#include "platform/exit_status.h"
+#include "platform/pacing.h"
 #include "scene/robot.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // on SDL's millisecond ticks, and the drawing of a robot figure.
 #include "scene/robot.h"
 
-#include "app/pacing.h"
+#include "platform/pacing.h"
 #include "platform/platform_api.h"
 #include "scene/letter_block.h"
 #include "scene/scene.h"

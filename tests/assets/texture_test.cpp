@@ -1,10 +1,10 @@
 // Texture loading against the recording GL: upload order, names, fatal paths.
 #include "assets/texture.h"
 
-#include "app/application.h"
 #include "app/error_log.h"
 #include "bmp_builder.h"
 #include "fake_gl.h"
+#include "platform/exit_status.h"
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>

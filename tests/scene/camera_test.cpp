@@ -3,6 +3,7 @@
 #include "fake_sdl.h"
 
 #include "app/application.h"
+#include "platform/exit_status.h"
 #include "scene/camera.h"
 #include "scene/robot.h"
 
