@@ -175,24 +175,27 @@ function hold(names, down) {
   }
 }
 
+// Lets go of everything, gestures included: the program ended or starts again.
 function releaseAll() {
   for (const [name, count] of held) if (count > 0) send(name, false);
   held.clear();
+  fingers.clear();
+  gesture = [];
 }
 
 // The pad: each control holds its keys and buttons while a finger is on it.
 for (const control of document.querySelectorAll("[data-hold]")) {
   const names = control.dataset.hold.split(" ");
-  const fingers = new Set();
+  const touching = new Set();
   control.addEventListener("pointerdown", event => {
     event.preventDefault(); // keeps the focus, and the keys, on the canvas
-    if (fingers.has(event.pointerId)) return;
-    fingers.add(event.pointerId);
+    if (touching.has(event.pointerId)) return;
+    touching.add(event.pointerId);
     control.setPointerCapture(event.pointerId);
     hold(names, true);
   });
   const letGo = event => {
-    if (fingers.delete(event.pointerId)) hold(names, false);
+    if (touching.delete(event.pointerId)) hold(names, false);
   };
   control.addEventListener("pointerup", letGo);
   control.addEventListener("pointercancel", letGo);
@@ -267,13 +270,23 @@ stage.addEventListener("mousedown", event => {
   if (event.target.tagName === "CANVAS") event.target.focus();
 });
 
-// End: Escape, held until the program has ended.
+// End: Escape, held until the program has ended (pressed again if End is, in
+// case the program was still loading the first time).
 function endProgram() {
-  if (program && !program.ended && !held.get("Escape")) hold(["Escape"], true);
+  if (!program || program.ended) return;
+  if (held.get("Escape")) hold(["Escape"], false);
+  hold(["Escape"], true);
 }
 for (const button of document.querySelectorAll("#end, [data-action=end]")) {
   button.addEventListener("click", endProgram);
 }
+
+// The canvas's height leaves room for the bar above it, however many lines
+// its buttons take.
+const bar = document.querySelector("header");
+new ResizeObserver(() => {
+  document.documentElement.style.setProperty("--above", `${bar.offsetHeight}px`);
+}).observe(bar);
 
 // Full screen shows the canvas and the pad alone; the browser keeps Escape to
 // leave it, so a bar there says so and offers End.
