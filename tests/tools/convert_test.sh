@@ -3,10 +3,15 @@
 # assimp-testmodels): each converted model reads back with as many triangles
 # as assimp's own command finds in the scene, stands at the asked height on the
 # robot's ground, reports what `model` finds and passes `check`; each broken
-# one is refused with one line, status 1, and nothing written.
+# one, and each that crashes the importer or exceeds its limits, is refused
+# with one line, status 1, and nothing written. Pictures come only from the
+# model's folder, and a conversion with fewer textures leaves no stale bitmap.
+#   convert_test.sh TOOL DATA [sanitized]
 set -u
 tool=$(realpath "$1")
 data=$(realpath "$2")
+sanitized=${3:-}
+inputs="$(cd "$(dirname "$0")/../data/convert" && pwd)"
 models=/usr/share/assimp/models
 . "$(dirname "$0")/../lib/checks.sh"
 if [ ! -d "$models/glTF2" ] || ! command -v assimp >/dev/null; then
@@ -97,38 +102,85 @@ for entry in "${good[@]}"; do
   [ "$failures" -eq "$failed_before" ] && ok "$format converts"
 done
 
-# Broken models: one line saying why, status 1, and data/ as it was.
+# Broken models: one line saying why, status 1, and data/ as it was. A model
+# path starts in assimp's models, or in tests/data/convert (convert/...). A
+# sanitized build reports a crash as the sanitizer's, and has no memory limit:
+# AddressSanitizer needs the address space the limit would take.
+crashed="the importer crashed on it (Segmentation fault)"
+[ -n "$sanitized" ] && crashed="the importer tripped a sanitizer"
 broken=(
-  "glTF2/MissingBin/BoxTextured.gltf|could not open referenced file"
-  "3DS/cubes_with_alpha.3DS|has a texture \"BERETTA_.JPG\" that is not there"
-  "glTF2/IndexOutOfRange/IndexOutOfRange.gltf|out-of-range indices"
-  "glTF2/IndexOutOfRange/AllIndicesOutOfRange.gltf|has no faces"
-  "glTF2/IncorrectVertexArrays/Cube.gltf|Some vertices were dropped"
-  "invalid/malformed.obj|Invalid face index"
-  "glTF2/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb|not a finite number"
-  "OBJ/testpoints.obj|it holds no triangles"
-  "invalid/empty.obj|too small"
-  "no/such/model.glb|there is no such file"
+  "glTF2/MissingBin/BoxTextured.gltf||could not open referenced file"
+  "3DS/cubes_with_alpha.3DS||has a texture \"BERETTA_.JPG\" that is not there"
+  "glTF2/IndexOutOfRange/IndexOutOfRange.gltf||out-of-range indices"
+  "glTF2/IndexOutOfRange/AllIndicesOutOfRange.gltf||has no faces"
+  "glTF2/IncorrectVertexArrays/Cube.gltf||Some vertices were dropped"
+  "invalid/malformed.obj||Invalid face index"
+  "glTF2/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb||not a finite number"
+  "OBJ/testpoints.obj||it holds no triangles"
+  "invalid/empty.obj||too small"
+  "no/such/model.glb||there is no such file"
+  "convert/ase_unique_representation.ase||$crashed"
+  "convert/uv_tiling_nan.ase||texture transform takes the texture coordinate of vertex 0 beyond"
+  "Collada/duck.dae|--time-limit 0.001|the importer did not finish within 0.001 s"
 )
+[ -z "$sanitized" ] && broken+=(
+  "Collada/duck.dae|--memory-limit 16|the importer ran out of memory: it may use 16 MiB")
 folder="$work/broken"
 mkdir -p "$folder/data"
 cp "$data"/* "$folder/data/"
 before=$(cd "$folder" && ls -la data && md5sum data/*)
 for entry in "${broken[@]}"; do
-  IFS='|' read -r model reason <<<"$entry"
+  IFS='|' read -r model options reason <<<"$entry"
   failed_before=$failures
+  path="$models/$model"
+  [ "${model%%/*}" = convert ] && path="$inputs/${model#convert/}"
   status=0
-  (cd "$folder" && "$tool" convert "$models/$model" data/robot.ase >out.txt 2>err.txt) || status=$?
-  line="letterbot-assets: cannot convert $models/$model: "
-  echo "broken: $model: $(cat "$folder/err.txt")"
+  # shellcheck disable=SC2086 # the options are words
+  (cd "$folder" && "$tool" convert "$path" data/robot.ase $options >out.txt 2>err.txt) || status=$?
+  line="letterbot-assets: cannot convert $path: "
+  echo "broken: $model $options: $(cat "$folder/err.txt")"
   [ "$status" -eq 1 ] || fail "$model: status $status"
   [ "$(wc -l <"$folder/err.txt")" -eq 1 ] && grep -qF "$line" "$folder/err.txt" &&
     grep -qF "$reason" "$folder/err.txt" ||
     fail "$model: not the one line expected: $(cat "$folder/err.txt")"
   [ -s "$folder/out.txt" ] && fail "$model: printed $(cat "$folder/out.txt")"
   [ "$(cd "$folder" && ls -la data && md5sum data/*)" = "$before" ] || fail "$model: data/ changed"
-  [ "$failures" -eq "$failed_before" ] && ok "$model is refused"
+  [ "$failures" -eq "$failed_before" ] && ok "$model $options is refused"
 done
+
+# Pictures named outside the model's folder, by a climb, an absolute path or
+# a link, are not taken from there; one of the same name beside it is.
+folder="$work/outside"
+mkdir -p "$folder/model/data" "$folder/elsewhere"
+cp "$data/robot_panel.bmp" "$folder/elsewhere/secret.bmp"
+ln -s ../elsewhere/secret.bmp "$folder/model/linked.bmp"
+for reference in ../elsewhere/secret.bmp %2E%2E/elsewhere/secret.bmp "$folder/elsewhere/secret.bmp" \
+  linked.bmp; do
+  printf 'newmtl m\nmap_Kd %s\n' "$reference" >"$folder/model/box.mtl"
+  printf 'mtllib box.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nusemtl m\nf 1/1 2/2 3/3\n' \
+    >"$folder/model/box.obj"
+  status=0
+  (cd "$folder/model" && "$tool" convert box.obj data/robot.ase >out.txt 2>err.txt) || status=$?
+  [ "$status" -eq 1 ] && grep -qF "that is not there" "$folder/model/err.txt" &&
+    [ ! -e "$folder/model/data/robot_1.bmp" ] && ok "a picture named $reference is not taken" ||
+    fail "a picture named $reference: status $status, $(cat "$folder/model/err.txt")"
+done
+cp "$data/robot_panel.bmp" "$folder/model/secret.bmp"
+printf 'newmtl m\nmap_Kd %s\n' "$folder/elsewhere/secret.bmp" >"$folder/model/box.mtl"
+if (cd "$folder/model" && "$tool" convert box.obj data/robot.ase >out.txt 2>err.txt) &&
+  grep -q "texture of material \"m\", from secret.bmp$" "$folder/model/out.txt"; then
+  ok "a picture named by an absolute path is taken by its name beside the model"
+else
+  fail "a picture beside the model: $(cat "$folder/model/err.txt" "$folder/model/out.txt")"
+fi
+
+# A conversion with fewer textures than the last leaves none of its bitmaps.
+folder="$work/fewer"
+mkdir -p "$folder/data"
+(cd "$folder" && "$tool" convert "$models/OBJ/spider.obj" data/robot.ase >/dev/null &&
+  "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" data/robot.ase >/dev/null)
+check "bitmaps after five textures, then one" "$(cd "$folder/data" && echo *)" "robot.ase robot_1.bmp"
+
 # A folder that is not there: nothing can be written, and nothing is.
 status=0
 (cd "$folder" && "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" \

@@ -12,10 +12,6 @@
 #include <cstring>
 #include <new>
 #include <unistd.h>
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -94,10 +90,7 @@ int importChildCommand(int argc, char** argv) {
         std::fputs("usage: letterbot-assets import-child MODEL (the converter's own)\n", stderr);
         return 2;
     }
-#ifdef _WIN32
-    // The outcome is bytes: no line ends may be rewritten on the way.
-    _setmode(STDOUT_FILENO, _O_BINARY);
-#endif
+    prepareImportChild();
     return importInChild(argv[0], STDOUT_FILENO);
 }
 

@@ -43,6 +43,11 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
 // instead, before the process ends. Returns the child's exit status.
 int importInChild(const std::string& path, int fd);
 
+// In a child that the platform started as a program of its own (Windows):
+// makes standard output carry bytes unchanged, and a crash end the process at
+// once with its exception's code, with no dialog, debugger or message.
+void prepareImportChild();
+
 // In the parent: what the child wrote. True with the model when it imported
 // one; false with the reason when it refused the file or said why it ended.
 // *known is false when the bytes are no outcome at all (the child ended

@@ -152,3 +152,6 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
                   std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
     return false;
 }
+
+// The child is forked and set up in runChild; nothing starts it anew.
+void prepareImportChild() {}

@@ -9,3 +9,6 @@ bool importIsolated(const std::string& path, const ImportLimits&, ImportedModel*
                     std::string* reason) {
     return importModel(path, imported, reason);
 }
+
+// A page starts no second program.
+void prepareImportChild() {}

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 
 namespace {
 
@@ -52,6 +54,10 @@ std::string exitReason(DWORD code) {
     }
 }
 
+LONG WINAPI endAtOnce(EXCEPTION_POINTERS*) {
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Handles that are closed on every way out.
 struct ChildHandles {
     HANDLE job = nullptr, process = nullptr, thread = nullptr, output = nullptr;
@@ -63,6 +69,11 @@ struct ChildHandles {
 };
 
 } // namespace
+
+void prepareImportChild() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    SetUnhandledExceptionFilter(endAtOnce);
+}
 
 bool importIsolated(const std::string& path, const ImportLimits& limits, ImportedModel* imported,
                     std::string* reason) {
