@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Windows zip under Wine, unpacked as a user would: letterbot-assets check
-# on its data\, the window and its picture, the console trace against the
-# simulated run, Escape, the message box for a missing bitmap, and Ctrl+C.
+# on its data\, the converter (a textured model, the same files as on Linux; a
+# model that crashes the importer), the window and its picture with the
+# converted robot, the console trace against the simulated run, Escape, the
+# message box for a missing bitmap, and Ctrl+C.
 #   LETTERBOT_SOURCE_DIR  the repository
 #   LETTERBOT_TOOLS       the Linux build (robot_test, letterbot-assets)
 #   LETTERBOT_ZIP         letterbot-windows-x64.zip
@@ -45,7 +47,7 @@ on_exit end_wine
 cmake -E tar xf "$LETTERBOT_ZIP" || { fail "the zip does not unpack"; finish; }
 package="$work/letterbot-windows-x64"
 for file in letterbot.exe letterbot-assets.exe SDL.dll SDL2.dll README.txt \
-            LICENSE-SDL2.txt LICENSE-sdl12-compat.txt data/robot.ase; do
+            LICENSE-SDL2.txt LICENSE-sdl12-compat.txt LICENSE-assimp.txt data/robot.ase; do
   [ -f "$package/$file" ] || fail "the zip lacks $file"
 done
 
@@ -70,6 +72,30 @@ for input in data/robot.ase empty.ase data; do
     else fail "letterbot-assets model $input differs: $(diff <(echo "$linux") <(echo "$windows") | head -n 6 | tr '\n' ' ')"; fi
 done
 rm empty.ase
+
+# The converter: assimp's COLLADA duck with its picture becomes the robot of a
+# copy of the package, file for file as the Linux build converts it; a model
+# that crashes the importer is refused with one line, and nothing is written.
+duck=/usr/share/assimp/models/Collada
+cp -r "$package" "$work/converted" && mkdir -p "$work/linux/data" "$work/converted/duck"
+cp "$duck/duck.dae" "$duck/duckCM.tga" "$work/converted/duck/"
+(cd "$work/linux" && "$LETTERBOT_TOOLS/tools/letterbot-assets" convert "$duck/duck.dae" \
+  data/robot.ase --turn 90 >/dev/null)
+cd "$work/converted"
+DISPLAY= wine_run 120 letterbot-assets.exe convert duck/duck.dae data/robot.ase --turn 90 \
+  >"$work/convert.txt" 2>&1
+check "letterbot-assets.exe convert: status" "$LETTERBOT_STATUS" 0
+cmp -s data/robot.ase "$work/linux/data/robot.ase" && cmp -s data/robot_1.bmp "$work/linux/data/robot_1.bmp" &&
+  ok "the converted duck is the Linux build's, file for file" ||
+  fail "the converted duck differs from Linux's: $(head -c 600 "$work/convert.txt")"
+cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/ase_unique_representation.ase" crash.ase
+before=$(ls -la data && md5sum data/*)
+DISPLAY= wine_run 120 letterbot-assets.exe convert crash.ase data/robot.ase >"$work/crash.txt" 2>&1
+check "a model that crashes the importer: status" "$LETTERBOT_STATUS" 1
+check "a model that crashes the importer: its line" "$(tr -d '\r' <"$work/crash.txt")" \
+  "letterbot-assets: cannot convert crash.ase: the importer crashed on it (access violation, 0xC0000005)"
+[ "$(ls -la data && md5sum data/*)" = "$before" ] && ok "a crashed import writes nothing" ||
+  fail "a crashed import changed data\\"
 cd "$work"
 end_wine
 
@@ -127,7 +153,9 @@ else
   fail "Ctrl+C: the program did not start its trace"
 fi
 
-# A normal run: window, picture, trace, Escape.
+# A normal run, with the converted duck as both figures: window, picture,
+# trace, Escape.
+cd "$work/converted"
 printf 'old message' >error.txt
 wine_start 200 letterbot.exe >trace.txt 2>err.txt
 started=$(date +%s.%N)
