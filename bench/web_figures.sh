@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Figures of the browser's page beside the desktop program, in one run on this
-# machine: the size of the site's files (bytes and gzip -9), the time from
-# navigation to the first trace line and the passes per second in headless
-# Chromium (WebGL on SwiftShader), the same for the baseline page, which only
-# clears and presents, and the native program's passes per second under Xvfb
-# (Mesa's llvmpipe). Both renderers draw in software on the same processor. For
-# each page, where the time goes: how long a pass takes on the page's thread,
-# and how busy Chromium's GPU process (where SwiftShader draws) and the page's
-# renderer keep the processor.
+# machine: the size of the site's files (bytes and gzip -9), of the page
+# without a model and of the converter it loads only for a model of one's own;
+# the time from navigation to the first trace line and the passes per second in
+# headless Chromium (WebGL on SwiftShader), the same for the baseline page,
+# which only clears and presents, and the native program's passes per second
+# under Xvfb (Mesa's llvmpipe). Both renderers draw in software on the same
+# processor. For each page, where the time goes: how long a pass takes on the
+# page's thread, and how busy Chromium's GPU process (where SwiftShader draws)
+# and the page's renderer keep the processor. Then, for textured .glb models of
+# about 12,000 and 250,000 triangles (bench/textured_glb.py), the time from
+# choosing one to the program's first trace line with it, with the converter
+# cold and warm.
 #   bench/web_figures.sh [SECONDS]   (default 10)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -20,20 +24,28 @@ driver=""
 on_exit 'stop_process "${driver:-}"'
 
 "$root/script/bootstrap" web
-"$root/script/build" --web letterbot empty_loop
+"$root/script/build" --web letterbot empty_loop letterbot-assets
 "$root/script/build" letterbot
 
+# sizes TITLE FILE...: each file of the site, in bytes and gzip -9, then their
+# sum under TITLE.
+sizes() {
+  local title=$1 file bytes packed total=0 total_gzip=0
+  shift
+  for file in "$@"; do
+    bytes=$(stat -c %s "build-web/site/$file")
+    packed=$(gzip -9c "build-web/site/$file" | wc -c)
+    total=$((total + bytes))
+    total_gzip=$((total_gzip + packed))
+    printf '  %-24s %9d bytes %9d gzip\n' "$file" "$bytes" "$packed"
+  done
+  printf '%-26s %9d bytes %9d gzip\n' "$title" "$total" "$total_gzip"
+}
 echo "== the site: build-web/site/"
-total=0
-total_gzip=0
-for file in build-web/site/*; do
-  bytes=$(stat -c %s "$file")
-  packed=$(gzip -9c "$file" | wc -c)
-  total=$((total + bytes))
-  total_gzip=$((total_gzip + packed))
-  printf '%-20s %9d bytes %9d gzip\n' "$(basename "$file")" "$bytes" "$packed"
-done
-printf '%-20s %9d bytes %9d gzip\n' "all" "$total" "$total_gzip"
+sizes "the page without a model" index.html page.js own_robot.js letterbot.js letterbot.wasm \
+  letterbot.data
+sizes "the converter" letterbot-assets.js letterbot-assets.wasm
+sizes "the notices" $(cd build-web/site && echo LICENSE-*.txt)
 
 # page SITE NAME: the first trace line and the passes per second of one page.
 page() {
@@ -58,6 +70,18 @@ page() {
 echo "== headless Chromium, ${seconds} s each"
 page build-web/site letterbot
 page build-web/baseline baseline
+
+echo "== your own robot: from choosing a model to the first trace line with it"
+"$root/bench/textured_glb.py" 12000 "$work/sphere-12k.glb"
+"$root/bench/textured_glb.py" 250000 "$work/sphere-250k.glb"
+mkdir -p "$work/models"
+/usr/bin/python3 tests/web/drive_page.py build-web/site "$work/models" model-figures \
+  "$work/sphere-12k.glb" "$work/sphere-250k.glb" >"$work/models.log" 2>&1 &
+driver=$!
+wait "$driver" || { echo "the models could not be measured: $(tail -n 3 "$work/models.log")" >&2; exit 1; }
+driver=""
+awk '{ printf "%-16s %-4s %6d ms, %6d ms of them before the program starts (loading the converter, converting)\n",
+             $2, $3, $4, $5 }' "$work/models/figures.txt"
 
 echo "== the native program under Xvfb, ${seconds} s"
 start_xvfb

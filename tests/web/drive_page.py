@@ -7,9 +7,16 @@ check. Run with Debian's Python, which has python3-selenium.
     drive_page.py SITE OUT demo TRACE_LINES   the scene, Right, the trace up to
                                               TRACE_LINES path lines, Escape
     drive_page.py SITE OUT phone              touch in Chromium's phone emulation
+    drive_page.py SITE OUT own-robot BROKEN TEXTURED SECONDS
+                                              models given to the page: two
+                                              files, a link (TEXTURED must be
+                                              in SITE), a link to nothing
     drive_page.py SITE OUT missing-texture    without data/robot_panel.bmp
     drive_page.py SITE OUT no-webgl           in a Chromium without WebGL
     drive_page.py SITE OUT figures SECONDS    first trace line, passes a second
+    drive_page.py SITE OUT model-figures MODEL...
+                                              from choosing each model to the
+                                              first trace line with it
 
 Files in OUT: status.txt (the page's data-exit-status), page.txt (its status
 and error.txt lines), trace.txt (console.log lines, standard output),
@@ -63,13 +70,23 @@ CONSOLE_ENTRY = re.compile(r'^\S+ \d+:\d+ (".*")$')
 # program makes one pass in each), and adds up the time the page's thread
 # spends in animation-frame callbacks: the program's passes, gl4es and the
 # WebGL calls, all but the drawing itself, which Chromium's GPU process does.
+# Also notes when a model was last chosen (a change event), when the program
+# last started (the page's console.debug line) and that run's first line.
 COUNT_LINES = """
 window.letterbotLines = 0;
 window.letterbotFrames = 0;
 window.letterbotCallbackMs = 0;
+document.addEventListener("change", () => { window.letterbotChosen = performance.now(); }, true);
+const pageDebug = console.debug;
+console.debug = function (...args) {
+  window.letterbotRunStart = performance.now();
+  window.letterbotRunFirstLine = null;
+  pageDebug.apply(console, args);
+};
 const pageLog = console.log;
 console.log = function (...args) {
   if (window.letterbotLines++ === 0) window.letterbotFirstLine = performance.now();
+  if (window.letterbotRunFirstLine === null) window.letterbotRunFirstLine = performance.now();
   pageLog.apply(console, args);
 };
 const pageFrame = window.requestAnimationFrame.bind(window);
@@ -356,6 +373,57 @@ def phone(page):
     page.wait(20, page.exit_status)
 
 
+def own_robot(page, broken, textured, seconds):
+    """A broken model, then a textured one, through the file input; then the
+    textured one by a link, and a link to a model that is not there. Pictures
+    2 s (shipped.png, own.png) and 3 s (shipped-later.png) after the shipped
+    and the converted robot's first trace lines; per model what the page says
+    (NAME.txt: its state, then its report), and per converted robot its trace
+    from its start (NAME-trace.txt), SECONDS long."""
+    state = 'const own = document.getElementById("own-robot"); return own.hidden ? "" : own.dataset.state'
+    page.wait(30, lambda: page.trace)
+    time.sleep(2)
+    page.canvas_picture("shipped.png")
+    time.sleep(1)
+    page.canvas_picture("shipped-later.png")
+
+    def outcome(name, states):
+        page.wait(120, lambda: page.driver.execute_script(state) in states)
+        page.write(f"{name}.txt", [page.driver.execute_script(state),
+                                   page.driver.find_element(By.ID, "model-report").text])
+
+    def converted_run(name, seconds):
+        started = len(page.starts)
+        outcome(name, ("converted", "refused", "failed"))
+        if page.wait(60, lambda: len(page.starts) > started and len(page.trace) > page.starts[-1]):
+            time.sleep(seconds)
+            page.read_console()
+            page.write(f"{name}-trace.txt", page.trace[page.starts[-1]:])
+
+    choose = page.driver.find_element(By.ID, "model-file")
+    choose.send_keys(broken)
+    outcome("broken", ("refused", "failed", "converted"))
+    lines = len(page.trace)
+    page.wait(5, lambda: len(page.trace) > lines + 20)
+    page.write("broken-after.txt", [f"{len(page.trace) - lines} {page.exit_status() or 'running'}"])
+
+    choose.send_keys(textured)
+    started = len(page.starts)
+    outcome("own", ("converted", "refused", "failed"))
+    if page.wait(60, lambda: len(page.starts) > started and len(page.trace) > page.starts[-1]):
+        time.sleep(2)
+        page.canvas_picture("own.png")
+        time.sleep(max(seconds - 2, 0))
+        page.read_console()
+        page.write("own-trace.txt", page.trace[page.starts[-1]:])
+
+    base = page.driver.current_url.split("?")[0]
+    page.driver.get(f"{base}?model={os.path.basename(textured)}")
+    converted_run("link", 3)
+    page.driver.get(f"{base}?model=no-such-model.glb")
+    converted_run("missing-link", 1)
+
+
 def missing_texture(page):
     try:
         alert = WebDriverWait(page.driver, 30).until(expected_conditions.alert_is_present())
@@ -406,6 +474,33 @@ def figures(page, seconds):
          for kind in sorted(busy_after)])
 
 
+def model_figures(page, models):
+    """For each model: the time from choosing it to the program's first trace
+    line with it (and to the program's start, the conversion's share), with the
+    converter cold (a fresh page that has loaded nothing of it, and a server
+    that lets nothing be cached) and warm (the same model again)."""
+    rows = []
+    state = 'return document.getElementById("own-robot").dataset.state'
+    for model in models:
+        for temperature in ("cold", "warm"):
+            if temperature == "cold":
+                page.driver.get(page.driver.current_url)
+                page.wait(30, lambda: page.driver.execute_script("return window.letterbotLines > 0"))
+            page.driver.execute_script("window.letterbotChosen = window.letterbotRunStart = null;"
+                                       "window.letterbotRunFirstLine = undefined;")
+            page.driver.find_element(By.ID, "model-file").send_keys(model)
+            times = ("return [window.letterbotChosen, window.letterbotRunStart, "
+                     "window.letterbotRunFirstLine]")
+            page.wait(600, lambda: page.driver.execute_script(times)[2]
+                      or page.driver.execute_script(state) in ("refused", "failed"))
+            chosen, started, first = page.driver.execute_script(times)
+            if not first:
+                raise Stopped(f"{model}: {page.driver.find_element(By.ID, 'model-report').text}")
+            rows.append(f"model {os.path.basename(model)} {temperature} {first - chosen:.0f} "
+                        f"{started - chosen:.0f}")
+    page.write("figures.txt", rows)
+
+
 def main():
     if len(sys.argv) < 4:
         print(__doc__, file=sys.stderr)
@@ -418,17 +513,21 @@ def main():
     page = None
     try:
         page = Page(site, out, [] if scenario == "phone" else flags, query,
-                    count_lines=scenario == "figures", phone=scenario == "phone")
+                    count_lines=scenario.endswith("figures"), phone=scenario == "phone")
         if scenario == "demo":
             demo(page, int(sys.argv[4]))
         elif scenario == "phone":
             phone(page)
+        elif scenario == "own-robot":
+            own_robot(page, *sys.argv[4:6], float(sys.argv[6]))
         elif scenario == "missing-texture":
             missing_texture(page)
         elif scenario == "no-webgl":
             page.wait(30, page.exit_status)
         elif scenario == "figures":
             figures(page, float(sys.argv[4]))
+        elif scenario == "model-figures":
+            model_figures(page, sys.argv[4:])
         else:
             raise Stopped(f"no scenario {scenario}")
         page.finish()
