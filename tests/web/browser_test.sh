@@ -7,9 +7,13 @@
 # picture stays; a missing texture gives the "Error!" alert, then status 3;
 # a Chromium without WebGL gives status 2 and its message; in a phone's
 # emulation the canvas spans the width, and touch turns the camera, moves its
-# robot, brings it closer and ends the program; and Chromium reports no WebGL
-# error. Needs LETTERBOT_SITE (build-web/site), LETTERBOT_TOOLS (the
-# native build, for the simulated trace) and LETTERBOT_SOURCE_DIR.
+# robot, brings it closer and ends the program; a model of one's own that the
+# converter refuses leaves the program running with the refusal on the page,
+# a textured one, picked or linked, becomes the figure and the robot walks its
+# path from the start, and a link to nothing says so; and Chromium reports no
+# WebGL error. Needs LETTERBOT_SITE (build-web/site, with the converter),
+# LETTERBOT_TOOLS (the native build, for the simulated trace),
+# LETTERBOT_SOURCE_DIR, and assimp's test models.
 set -u
 . "$LETTERBOT_SOURCE_DIR/script/lib/xvfb.sh"
 . "$LETTERBOT_SOURCE_DIR/tests/lib/checks.sh"
@@ -40,10 +44,12 @@ held_moves_the_view() {
   fi
 }
 
-# drive SCENARIO [ARGUMENT]: runs one scenario into the folder SCENARIO.
+# drive SCENARIO [ARGUMENT...]: runs one scenario on the site in $site into
+# the folder SCENARIO.
+site=$LETTERBOT_SITE
 drive() {
   mkdir -p "$1"
-  /usr/bin/python3 "$LETTERBOT_SOURCE_DIR/tests/web/drive_page.py" "$LETTERBOT_SITE" "$1" "$@" \
+  /usr/bin/python3 "$LETTERBOT_SOURCE_DIR/tests/web/drive_page.py" "$site" "$1" "$@" \
     >"$1/driver.txt" 2>&1 &
   driver=$!
   wait "$driver" || fail "$1: the driver failed: $(tail -n 5 "$1/driver.txt")"
@@ -114,6 +120,50 @@ held_moves_the_view "phone: a touch held on the pad's right arrow" pad
 held_moves_the_view "phone: two fingers spread" pinch
 check "phone: End, touched, ends the program as Escape does" "$(cat status.txt)" 200
 cd ..
+
+# Models of one's own, from assimp's test models: a textured one, and one that
+# the converter refuses. The link's model is served beside the site.
+models=/usr/share/assimp/models/glTF2
+textured=$models/BoxTextured-glTF-Binary/BoxTextured.glb
+broken=$models/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb
+if [ ! -f "$LETTERBOT_SITE/letterbot-assets.wasm" ]; then
+  fail "the site has no converter (letterbot-assets.js and .wasm)"
+elif [ ! -f "$textured" ] || [ ! -f "$broken" ]; then
+  fail "assimp's test models are needed (Debian: assimp-testmodels; script/bootstrap test)"
+else
+  mkdir own-site && ln -s "$LETTERBOT_SITE"/* own-site/ && cp "$textured" own-site/
+  site=$work/own-site drive own-robot "$broken" "$textured" 8
+  cd own-robot || finish
+  check "a broken model: the page shows the converter's refusal" \
+    "$(sed -n 1p broken.txt) $(sed -n '2,$p' broken.txt | grep -c "^letterbot-assets: cannot convert /in/${broken##*/}: ")" "refused 1"
+  read -r lines state <broken-after.txt
+  [ "${lines:-0}" -gt 0 ] && [ "$state" = running ] && ok "a broken model: the program runs on" \
+    || fail "a broken model: the program did not run on (${lines:-?} more trace lines, ${state:-?})"
+  check "a textured .glb picked: converted" "$(sed -n 1p own.txt)" converted
+  sed -n 2p own.txt | grep -q '^data/robot.ase: 1 object, [0-9]* triangles, .*, 1 texture$' \
+    && grep -q '^placed: ' own.txt && ok "a textured .glb picked: the converter's report is on the page" \
+    || fail "a textured .glb picked: the page says $(tr '\n' ' ' <own.txt | head -c 300)"
+  # Where the camera's figure stands at the start: more than a tenth of that
+  # box differs from the shipped robot's picture at the same moment of its
+  # run, and more than twice what a second of the shipped run changes there.
+  figure=140x260+442+300
+  idle=$(differing_pixels shipped.png shipped-later.png "$figure")
+  changed=$(differing_pixels shipped.png own.png "$figure")
+  [ -n "$changed" ] && [ -n "$idle" ] && [ "$changed" -gt $((140 * 260 / 10)) ] \
+    && [ "$changed" -gt $((idle * 2)) ] \
+    && ok "a textured .glb picked: it is the figure at the camera's target ($changed pixels differ there, $idle in a second of the shipped run)" \
+    || fail "a textured .glb picked: the figure did not change: ${changed:-?} pixels, ${idle:-?} in a second of the shipped run"
+  check "a textured .glb picked: the first trace line" "$(head -n 1 own-trace.txt 2>/dev/null)" "0.000000 0.000000"
+  follows_simulated_path own-trace.txt ../simulated.txt 50
+  check "a model by a link: converted" "$(sed -n 1p link.txt)" converted
+  check "a model by a link: the first trace line" "$(head -n 1 link-trace.txt 2>/dev/null)" "0.000000 0.000000"
+  follows_simulated_path link-trace.txt ../simulated.txt 20
+  grep -q "^The model at no-such-model.glb could not be fetched: 404" missing-link.txt \
+    && [ -s missing-link-trace.txt ] && ok "a link to nothing: the page says so, and the shipped robot runs" \
+    || fail "a link to nothing: the page says $(tr '\n' ' ' <missing-link.txt | head -c 300)"
+  check "models of one's own: nothing on standard error" "$(cat errors.txt)" ""
+  cd ..
+fi
 
 drive missing-texture
 check "missing texture: the alert" "$(cat missing-texture/alert.txt 2>/dev/null)" \
