@@ -7,8 +7,8 @@ check. Run with Debian's Python, which has python3-selenium.
     drive_page.py SITE OUT demo TRACE_LINES   the scene, Right, the trace up to
                                               TRACE_LINES path lines, Escape
     drive_page.py SITE OUT phone              touch in Chromium's phone emulation
-    drive_page.py SITE OUT own-robot BROKEN TEXTURED SECONDS
-                                              models given to the page: two
+    drive_page.py SITE OUT own-robot BROKEN CRASHING TEXTURED SECONDS
+                                              models given to the page: three
                                               files, a link (TEXTURED must be
                                               in SITE), a link to nothing
     drive_page.py SITE OUT missing-texture    without data/robot_panel.bmp
@@ -373,10 +373,11 @@ def phone(page):
     page.wait(20, page.exit_status)
 
 
-def own_robot(page, broken, textured, seconds):
-    """A broken model, then a textured one, through the file input; then the
-    textured one by a link, and a link to a model that is not there. Pictures
-    2 s (shipped.png, own.png) and 3 s (shipped-later.png) after the shipped
+def own_robot(page, broken, crashing, textured, seconds):
+    """A broken model, one that crashes the importer, then a textured one,
+    through the file input; then the textured one by a link, and a link to a
+    model that is not there. Pictures
+    2 s (shipped.png, own.png) and 2.5 s (shipped-later.png) after the shipped
     and the converted robot's first trace lines; per model what the page says
     (NAME.txt: its state, then its report), and per converted robot its trace
     from its start (NAME-trace.txt), SECONDS long."""
@@ -384,7 +385,7 @@ def own_robot(page, broken, textured, seconds):
     page.wait(30, lambda: page.trace)
     time.sleep(2)
     page.canvas_picture("shipped.png")
-    time.sleep(1)
+    time.sleep(0.5)
     page.canvas_picture("shipped-later.png")
 
     def outcome(name, states):
@@ -403,6 +404,8 @@ def own_robot(page, broken, textured, seconds):
     choose = page.driver.find_element(By.ID, "model-file")
     choose.send_keys(broken)
     outcome("broken", ("refused", "failed", "converted"))
+    choose.send_keys(crashing)
+    outcome("crashing", ("failed", "refused", "converted"))
     lines = len(page.trace)
     page.wait(5, lambda: len(page.trace) > lines + 20)
     page.write("broken-after.txt", [f"{len(page.trace) - lines} {page.exit_status() or 'running'}"])
@@ -519,7 +522,7 @@ def main():
         elif scenario == "phone":
             phone(page)
         elif scenario == "own-robot":
-            own_robot(page, *sys.argv[4:6], float(sys.argv[6]))
+            own_robot(page, *sys.argv[4:7], float(sys.argv[7]))
         elif scenario == "missing-texture":
             missing_texture(page)
         elif scenario == "no-webgl":
