@@ -78,7 +78,10 @@ function inPath(path) {
 // at their relative paths) and starts the program with it. The program that
 // runs goes on unless the model becomes the robot.
 async function convert(files) {
-  const models = files.filter(file => MODEL_EXTENSIONS.includes(extension(file.path)));
+  // A hidden file (a name that starts with a dot, such as a Mac's "._NAME")
+  // is never the model.
+  const models = files.filter(file => MODEL_EXTENSIONS.includes(extension(file.path)) &&
+                                      !file.path.split("/").pop().startsWith("."));
   if (models.length !== 1) {
     say("refused", [models.length === 0
       ? `No model among ${files.map(file => file.path).join(", ")}: give a ` +
@@ -185,9 +188,17 @@ shippedButton.addEventListener("click", () => {
 // without it the shipped robot starts as it would.
 async function startWithLinkedModel(url) {
   say("fetching", [`Fetching ${url}\u2026`]);
-  let bytes;
+  let bytes, name;
   try {
-    const response = await fetch(new URL(url, location.href));
+    const address = new URL(url, location.href);
+    // The model's name, which tells the converter its format, is the last part of the path.
+    name = address.pathname.split("/").pop();
+    try {
+      name = decodeURIComponent(name);
+    } catch (malformed) {
+      // kept as it is written
+    }
+    const response = await fetch(address);
     if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
     bytes = new Uint8Array(await response.arrayBuffer());
   } catch (error) {
@@ -195,7 +206,6 @@ async function startWithLinkedModel(url) {
     startProgram();
     return;
   }
-  const name = decodeURIComponent(new URL(url, location.href).pathname.split("/").pop()) || "model";
-  await convert([{ path: name, bytes }]);
+  await convert([{ path: name || "model", bytes }]);
   if (ownRobot.dataset.state !== "converted") startProgram();
 }

@@ -101,22 +101,24 @@ function startProgram(files = [], what = "the shipped robot") {
   canvas.height = 768;
   canvas.tabIndex = 0;
   stage.prepend(canvas);
+  // A program stopped for the next one says and shows nothing more.
+  const current = () => program !== null && program.module === module;
   const module = {
     canvas,
     // Each line of standard output reaches the browser's console unchanged,
     // and the newest one is shown; standard error goes to console.error.
     print(line) {
-      if (program && program.module !== module) return;
+      if (!current()) return;
       console.log(line);
       trace.textContent = line;
     },
     printErr(line) {
-      if (program && program.module !== module) return;
+      if (!current()) return;
       console.error(line);
       showError(line);
     },
     onRuntimeInitialized() {
-      if (program.module !== module) {
+      if (!current()) {
         module._letterbot_stop(); // replaced while it loaded
         return;
       }
@@ -125,7 +127,7 @@ function startProgram(files = [], what = "the shipped robot") {
       statusLine.textContent = `letterbot is running with ${what}.`;
     },
     onExit(status) {
-      if (program && program.module === module) {
+      if (current()) {
         program.ended = true;
         ended(module, status);
       } else {
@@ -133,7 +135,7 @@ function startProgram(files = [], what = "the shipped robot") {
       }
     },
     onAbort(what) {
-      if (program && program.module === module) statusLine.textContent = `letterbot stopped: ${what}`;
+      if (current()) statusLine.textContent = `letterbot stopped: ${what}`;
     },
   };
   program = { module, canvas, ended: false };
