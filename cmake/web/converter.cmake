@@ -23,7 +23,9 @@ target_link_options(letterbot-assets PRIVATE -fwasm-exceptions
   -sINVOKE_RUN=0 -sEXIT_RUNTIME=0 -sEXPORTED_RUNTIME_METHODS=FS,callMain
   -sALLOW_MEMORY_GROWTH=1
   # node runs it too, for the tests that compare it with the desktop's.
-  -sENVIRONMENT=web,node)
+  -sENVIRONMENT=web,node
+  # Binaryen's -O2 makes this module smaller than -O3 does, and sooner.
+  -O2)
 set_target_properties(letterbot-assets PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} SUFFIX .js)
 
 # assimp's notices travel with it.
