@@ -16,11 +16,12 @@ get_filename_component(SDL_TOOLCHAIN_FILE ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE)
 # logged build cannot share make's job slots, so it is told the count itself.
 cmake_host_system_information(RESULT SDL_BUILD_JOBS QUERY NUMBER_OF_LOGICAL_CORES)
 set(SDL_STEP_OPTIONS
+    LIST_SEPARATOR |
     BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --parallel ${SDL_BUILD_JOBS}
     LOG_DOWNLOAD TRUE LOG_CONFIGURE TRUE LOG_BUILD TRUE LOG_INSTALL TRUE
     LOG_OUTPUT_ON_FAILURE TRUE)
 set(SDL_COMMON_ARGS
-    -DCMAKE_TOOLCHAIN_FILE=${SDL_TOOLCHAIN_FILE}
+    -DCMAKE_TOOLCHAIN_FILE=${SDL_TOOLCHAIN_FILE} ${LETTERBOT_LAUNCHER_ARGS}
     -DCMAKE_INSTALL_PREFIX=${SDL_PREFIX}
     # Speed does not matter in SDL here (GL draws, SDL only opens the window and
     # pumps events), size does: it ships in the zip.
