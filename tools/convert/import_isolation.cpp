@@ -4,6 +4,7 @@
 // built beforehand, so that writing it needs no memory.
 #include "import_isolation.h"
 
+#include "convert_command.h"
 #include "imported_model_codec.h"
 
 #include <cerrno>

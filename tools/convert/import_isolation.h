@@ -6,7 +6,6 @@
 // and a trap inside the import reaches the page as an exception.
 #pragma once
 
-#include "convert_command.h"
 #include "scene_import.h"
 
 #include <cstdint>
@@ -36,7 +35,8 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
 // (Windows), is the command IMPORT_CHILD_COMMAND (convert_command.h): it
 // imports MODEL and writes the outcome to standard output.
 
-// --- Shared by the platform files ---
+// What follows is shared by the platform files, which start the child and
+// learn how it ended each in their own way.
 
 // In the child: imports `path` and writes the outcome to the file descriptor
 // `fd`. Should memory run out or a sanitizer report a fault, that is written

@@ -5,6 +5,8 @@
 // code, which for a crash is the exception's code.
 #include "import_isolation.h"
 
+#include "convert_command.h"
+
 #include <windows.h>
 
 #include <chrono>
