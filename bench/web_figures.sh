@@ -59,8 +59,9 @@ page() {
     END {
       printf "%-10s %5.1f passes per second", name, value["frames_per_second"]
       if (value["lines_per_second"] > 0)
-        printf " (%.1f trace lines a second); first trace line %d ms after navigation",
-               value["lines_per_second"], value["first_trace_line_ms"]
+        printf " (%.1f trace lines a second); first trace line %d ms after navigation (the middle of 5 loads, %d to %d)",
+               value["lines_per_second"], value["first_trace_line_ms"],
+               value["first_trace_line_ms_least"], value["first_trace_line_ms_most"]
       printf "\n%-10s a pass takes %.2f ms on the page'"'"'s thread (the program, gl4es, the WebGL calls);\n",
              "", value["callback_ms_per_frame"]
       printf "%-10s processor cores kept busy: %.2f by the GPU process (SwiftShader draws and composites), %.2f by the page'"'"'s renderer, %.2f by the browser\n",
