@@ -20,11 +20,13 @@ check. Run with Debian's Python, which has python3-selenium.
                                               first trace line with it
 
 Files in OUT: status.txt (the page's data-exit-status), page.txt (its status
-and error.txt lines), trace.txt (console.log lines, standard output),
-errors.txt (console.error lines), console.txt (every console entry), and per
-scenario the canvas pictures (*.png), alert.txt or figures.txt. Chromium, its
-driver and the server end with this process, also when it is stopped by a
-signal."""
+and error.txt lines), trace.txt (console.log lines, standard output, of every
+start of the program), errors.txt (console.error and console.warn lines),
+console.txt (every console entry), and per scenario the canvas pictures
+(*.png, the canvas's own 1024 x 768 pixels), layout.txt, scroll.txt, alert.txt,
+figures.txt, or what the page said of each model (NAME.txt) and the trace of
+the program with it (NAME-trace.txt). Chromium, its driver and the server end
+with this process, also when it is stopped by a signal."""
 import base64
 import json
 import os
