@@ -1,10 +1,11 @@
 # The converter as the site's second module, letterbot-assets.js and
 # letterbot-assets.wasm: the desktop's letterbot-assets, all of its commands,
 # with assimp and stb compiled for the browser. The page loads it only when a
-# model of one's own is chosen, makes one instance per model with
-# createLetterbotAssets(), writes the model into its file system and runs
-# callMain(["convert", MODEL, "data/robot.ase"]). A crash inside the import is
-# a trap there, which the page catches as an exception.
+# model of one's own is chosen and runs it in a worker, one instance per model
+# (convert_worker.js): createLetterbotAssets(), the model into its file system,
+# then callMain(["convert", MODEL, "data/robot.ase"]). A crash inside the
+# import is a trap there, which the worker catches as an exception; a loop is
+# ended with the worker.
 # letterbot_core brings the browser's SDL and GL; nothing else is linked.
 add_library(letterbot_platform INTERFACE)
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
@@ -22,8 +23,9 @@ target_link_options(letterbot-assets PRIVATE -fwasm-exceptions
   # stays for it to read the results.
   -sINVOKE_RUN=0 -sEXIT_RUNTIME=0 -sEXPORTED_RUNTIME_METHODS=FS,callMain
   -sALLOW_MEMORY_GROWTH=1
-  # node runs it too, for the tests that compare it with the desktop's.
-  -sENVIRONMENT=web,node
+  # The page runs it in a worker; node too, for the test that compares it
+  # with the desktop's.
+  -sENVIRONMENT=web,worker,node
   # Binaryen's -O2 makes this module smaller than -O3 does, and sooner.
   -O2)
 set_target_properties(letterbot-assets PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} SUFFIX .js)

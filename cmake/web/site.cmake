@@ -23,18 +23,16 @@ set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} 
 target_link_options(letterbot PRIVATE ${WEB_LINK_OPTIONS} --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 file(GLOB SITE_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 set_property(TARGET letterbot APPEND PROPERTY LINK_DEPENDS ${SITE_DATA_FILES})
-set(PAGE_FILES index.html page.js own_robot.js)
+set(PAGE_FILES index.html page.js own_robot.js convert_worker.js)
 foreach(file ${PAGE_FILES})
   configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/${file} ${SITE_DIR}/${file} COPYONLY)
 endforeach()
 
 # The converter as the site's second module, letterbot-assets.js and .wasm in
-# SITE_DIR: the desktop's letterbot-assets with assimp, built for the browser
-# by cmake/web/converter.cmake. own_robot.js expects createLetterbotAssets
-# (MODULARIZE, INVOKE_RUN=0, EXIT_RUNTIME=0, FS and callMain exported).
-if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/web/converter.cmake)
-  include(${CMAKE_SOURCE_DIR}/cmake/web/converter.cmake)
-endif()
+# SITE_DIR: the desktop's letterbot-assets with assimp, built for the browser.
+# convert_worker.js runs it through createLetterbotAssets (MODULARIZE,
+# INVOKE_RUN=0, EXIT_RUNTIME=0, FS and callMain exported).
+include(${CMAKE_SOURCE_DIR}/cmake/web/converter.cmake)
 
 # The notices of the libraries compiled into the page travel with it.
 configure_file(${GL4ES_DIR}/LICENSE ${SITE_DIR}/LICENSE-gl4es.txt COPYONLY)

@@ -1,8 +1,9 @@
 // Your own robot in the page: a model picked, dropped (files or a folder) or
 // linked (index.html?model=URL) is converted in memory by the desktop's own
 // converter, `letterbot-assets convert`, compiled to WebAssembly as a second
-// module that the page loads only then; the program then starts again with the
-// result as data/robot.ase and its bitmaps. Uses startProgram from page.js.
+// module that the page loads only then and runs in a worker of its own; the
+// program then starts again with the result as data/robot.ase and its
+// bitmaps. Uses startProgram from page.js.
 "use strict";
 
 // What the converter reads as a model; any other file is a companion (a
@@ -20,27 +21,14 @@ function say(state, lines) {
   report.textContent = lines.join("\n");
 }
 
-// The converter's script, loaded once, and its compiled code, kept for every
-// instance after the first. An instance serves one model: a trap inside it
-// leaves its memory in an unknown state.
-let converterScript = null;
+// The converter's compiled code, fetched and compiled once, and handed to a
+// fresh worker for every model (convert_worker.js). A worker serves one
+// model: a trap inside it leaves its memory in an unknown state.
 let converterCode = null;
 
-function loadConverterScript() {
-  if (!converterScript) {
-    converterScript = new Promise((resolve, reject) => {
-      const script = document.createElement("script");
-      script.src = "letterbot-assets.js";
-      script.onload = resolve;
-      script.onerror = () => {
-        converterScript = null;
-        reject(new Error("letterbot-assets.js could not be loaded"));
-      };
-      document.head.append(script);
-    });
-  }
-  return converterScript;
-}
+// The longest a conversion may take before the page ends it, as the desktop
+// converter's --time-limit does.
+const CONVERT_SECONDS = 120;
 
 function compileConverter() {
   if (!converterCode) {
@@ -52,15 +40,25 @@ function compileConverter() {
   return converterCode;
 }
 
-async function newConverter(print, printErr) {
-  await loadConverterScript();
+// Runs the converter on `files` ({path, bytes}, paths inside its /in/) in a
+// worker of its own. Resolves with its answer: {status, printed, errorLines,
+// written}, {trap} or {timeout}; rejects when the worker cannot run at all.
+async function runConverter(files, model) {
   const code = await compileConverter();
-  return createLetterbotAssets({
-    print, printErr,
-    instantiateWasm(imports, receive) {
-      WebAssembly.instantiate(code, imports).then(instance => receive(instance, code));
-      return {};
-    },
+  return new Promise((resolve, reject) => {
+    const worker = new Worker("convert_worker.js");
+    const finish = (settle, value) => {
+      clearTimeout(timer);
+      worker.terminate();
+      settle(value);
+    };
+    const timer = setTimeout(() => finish(resolve, { timeout: true }), CONVERT_SECONDS * 1000);
+    worker.onmessage = ({ data }) => finish(resolve, data);
+    worker.onerror = event => {
+      event.preventDefault();
+      finish(reject, new Error(event.message || "the converter's worker failed"));
+    };
+    worker.postMessage({ code, files, model });
   });
 }
 
@@ -92,34 +90,26 @@ async function convert(files) {
   const model = models[0].path;
   say("converting", [`Converting ${model}\u2026`]);
   modelInput.disabled = true;
-  const printed = [];
-  const errorLines = [];
-  let status;
   try {
-    const converter = await newConverter(line => printed.push(line), line => errorLines.push(line));
-    const fs = converter.FS;
-    for (const file of files) {
-      const path = inPath(file.path);
-      fs.mkdirTree(path.slice(0, path.lastIndexOf("/")));
-      fs.writeFile(path, file.bytes);
-    }
-    fs.mkdirTree("/out/data");
-    fs.chdir("/out");
-    try {
-      status = converter.callMain(["convert", inPath(model), "data/robot.ase"]);
-    } catch (trap) {
-      say("failed", [`The importer failed on ${model} (${trap}); the page stays as it was.`]);
+    const inFiles = files.map(file => ({ path: inPath(file.path), bytes: file.bytes }));
+    const answer = await runConverter(inFiles, inPath(model));
+    if (answer.trap) {
+      say("failed", [`The importer failed on ${model} (${answer.trap}); the page stays as it was.`]);
       return;
     }
-    if (status !== 0) {
-      say("refused", errorLines.length ? errorLines : [`The converter ended with status ${status}.`]);
+    if (answer.timeout) {
+      say("failed", [`The importer did not finish ${model} within ${CONVERT_SECONDS} s; ` +
+                     "the page stays as it was."]);
       return;
     }
-    const written = fs.readdir("/out/data").filter(name => name !== "." && name !== "..")
-      .map(name => ({ path: `/data/${name}`, bytes: fs.readFile(`/out/data/${name}`) }));
-    say("converted", printed);
+    if (answer.status !== 0) {
+      say("refused", answer.errorLines.length ? answer.errorLines
+                                              : [`The converter ended with status ${answer.status}.`]);
+      return;
+    }
+    say("converted", answer.printed);
     shippedButton.hidden = false;
-    startProgram(written, `your robot (${model})`);
+    startProgram(answer.written, `your robot (${model})`);
   } catch (error) {
     say("failed", [`${model} could not be converted: ${error.message || error}`]);
   } finally {
