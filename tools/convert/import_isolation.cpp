@@ -95,25 +95,26 @@ int importChildCommand(int argc, char** argv) {
     return importInChild(argv[0], STDOUT_FILENO);
 }
 
-std::string timeLimitReason(const ImportLimits& limits) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "the importer did not finish within %g s (--time-limit changes that)",
-                  limits.seconds);
-    return text;
-}
-
-std::string memoryLimitReason(const ImportLimits& limits) {
-    return "the importer ran out of memory: it may use " + std::to_string(limits.memoryMiB) +
-           " MiB (--memory-limit changes that)";
-}
-
 uint64_t maxChildOutput(const ImportLimits& limits) {
     return limits.memoryMiB << 20;
 }
 
-bool outcomeFromChild(const std::string& bytes, const ImportLimits& limits,
-                      ImportedModel* imported, std::string* reason, bool* known) {
+bool outcomeOfRun(const ChildRun& run, const ImportLimits& limits, ImportedModel* imported,
+                  std::string* reason, bool* known) {
+    *known = true;
+    if (run.timedOut) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the importer did not finish within %g s (--time-limit changes that)",
+                      limits.seconds);
+        *reason = text;
+        return false;
+    }
+    if (run.tooLarge) {
+        *reason = "the importer handed back more than its memory could have held";
+        return false;
+    }
+    const std::string& bytes = run.bytes;
     *known = bytes.size() > sizeof MAGIC && std::memcmp(bytes.data(), MAGIC, sizeof MAGIC) == 0;
     if (!*known)
         return false;
@@ -130,7 +131,8 @@ bool outcomeFromChild(const std::string& bytes, const ImportLimits& limits,
         *reason = bytes.substr(start);
         return false;
     case OUTCOME_OUT_OF_MEMORY:
-        *reason = memoryLimitReason(limits);
+        *reason = "the importer ran out of memory: it may use " + std::to_string(limits.memoryMiB) +
+                  " MiB (--memory-limit changes that)";
         return false;
     case OUTCOME_SANITIZER:
         *reason = "the importer tripped a sanitizer (it reported a memory or undefined-behaviour "

@@ -48,16 +48,20 @@ int importInChild(const std::string& path, int fd);
 // once with its exception's code, with no dialog, debugger or message.
 void prepareImportChild();
 
-// In the parent: what the child wrote. True with the model when it imported
-// one; false with the reason when it refused the file or said why it ended.
-// *known is false when the bytes are no outcome at all (the child ended
-// before it wrote one), and the platform then says how it ended.
-bool outcomeFromChild(const std::string& bytes, const ImportLimits& limits,
-                      ImportedModel* imported, std::string* reason, bool* known);
+// What the parent saw of the child's run: the bytes it wrote, and whether the
+// parent stopped it for taking too long or for handing back more than its
+// memory could have held (maxChildOutput).
+struct ChildRun {
+    std::string bytes;
+    bool timedOut = false;
+    bool tooLarge = false;
+};
 
-// The reasons for a stop by the parent.
-std::string timeLimitReason(const ImportLimits& limits);
-std::string memoryLimitReason(const ImportLimits& limits);
-
-// The most a child may hand back: it must have held the model in its memory.
 uint64_t maxChildOutput(const ImportLimits& limits);
+
+// In the parent: the outcome of the child's run. True with the model when it
+// imported one; false with the reason when it refused the file, said why it
+// ended or was stopped. *known is false when the bytes are no outcome at all
+// (the child ended before it wrote one): the platform then says how it ended.
+bool outcomeOfRun(const ChildRun& run, const ImportLimits& limits, ImportedModel* imported,
+                  std::string* reason, bool* known);

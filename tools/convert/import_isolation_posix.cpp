@@ -97,14 +97,14 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     const Clock::time_point deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(
                            std::chrono::duration<double>(limits.seconds));
-    std::string bytes;
-    bool timedOut = false, tooLarge = false, broken = false;
+    ChildRun run;
+    bool broken = false;
     char buffer[1 << 16];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
                                                                                  Clock::now());
         if (left.count() <= 0) {
-            timedOut = true;
+            run.timedOut = true;
             break;
         }
         pollfd waiting = {pipeFds[0], POLLIN, 0};
@@ -120,29 +120,21 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
             continue;
         if (got <= 0)
             break; // the child has ended, or closed its end
-        if (bytes.size() + size_t(got) > maxChildOutput(limits)) {
-            tooLarge = true;
+        if (run.bytes.size() + size_t(got) > maxChildOutput(limits)) {
+            run.tooLarge = true;
             break;
         }
-        bytes.append(buffer, size_t(got));
+        run.bytes.append(buffer, size_t(got));
     }
     close(pipeFds[0]);
-    if (timedOut || tooLarge || broken)
+    if (run.timedOut || run.tooLarge || broken)
         kill(child, SIGKILL);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
 
-    if (timedOut) {
-        *reason = timeLimitReason(limits);
-        return false;
-    }
-    if (tooLarge) {
-        *reason = "the importer handed back more than its memory could have held";
-        return false;
-    }
     bool known = false;
-    const bool ok = outcomeFromChild(bytes, limits, imported, reason, &known);
+    const bool ok = outcomeOfRun(run, limits, imported, reason, &known);
     if (known)
         return ok;
     if (WIFSIGNALED(status))

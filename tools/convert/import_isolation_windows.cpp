@@ -142,8 +142,7 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     const Clock::time_point deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(
                            std::chrono::duration<double>(limits.seconds));
-    std::string bytes;
-    bool timedOut = false, tooLarge = false;
+    ChildRun run;
     char buffer[1 << 16];
     for (;;) {
         DWORD available = 0;
@@ -154,26 +153,26 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
             if (!ReadFile(child.output, buffer, available < sizeof buffer ? available : sizeof buffer,
                           &got, nullptr))
                 break;
-            if (bytes.size() + got > maxChildOutput(limits)) {
-                tooLarge = true;
+            if (run.bytes.size() + got > maxChildOutput(limits)) {
+                run.tooLarge = true;
                 break;
             }
-            bytes.append(buffer, got);
+            run.bytes.append(buffer, got);
             continue;
         }
         if (Clock::now() >= deadline) {
-            timedOut = true;
+            run.timedOut = true;
             break;
         }
         WaitForSingleObject(child.process, 10);
     }
-    if (!timedOut && !tooLarge) {
+    if (!run.timedOut && !run.tooLarge) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        timedOut = WaitForSingleObject(child.process, DWORD(left.count() > 0 ? left.count() : 0)) ==
-                   WAIT_TIMEOUT;
+        run.timedOut = WaitForSingleObject(child.process,
+                                           DWORD(left.count() > 0 ? left.count() : 0)) == WAIT_TIMEOUT;
     }
-    if (timedOut || tooLarge) {
+    if (run.timedOut || run.tooLarge) {
         if (child.job)
             TerminateJobObject(child.job, 1);
         else
@@ -183,16 +182,8 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     DWORD code = 0;
     GetExitCodeProcess(child.process, &code);
 
-    if (timedOut) {
-        *reason = timeLimitReason(limits);
-        return false;
-    }
-    if (tooLarge) {
-        *reason = "the importer handed back more than its memory could have held";
-        return false;
-    }
     bool known = false;
-    const bool ok = outcomeFromChild(bytes, limits, imported, reason, &known);
+    const bool ok = outcomeOfRun(run, limits, imported, reason, &known);
     if (!known)
         *reason = exitReason(code);
     return ok;
