@@ -74,8 +74,9 @@ done
 rm empty.ase
 
 # The converter: assimp's COLLADA duck with its picture becomes the robot of a
-# copy of the package, file for file as the Linux build converts it; a model
-# that crashes the importer is refused with one line, and nothing is written.
+# copy of the package, file for file as the Linux build converts it; models
+# that crash the importer, never finish or exhaust its memory are refused with
+# one line, and nothing is written.
 duck=/usr/share/assimp/models/Collada
 cp -r "$package" "$work/converted" && mkdir -p "$work/linux/data" "$work/converted/duck"
 cp "$duck/duck.dae" "$duck/duckCM.tga" "$work/converted/duck/"
@@ -94,8 +95,19 @@ DISPLAY= wine_run 120 letterbot-assets.exe convert crash.ase data/robot.ase >"$w
 check "a model that crashes the importer: status" "$LETTERBOT_STATUS" 1
 check "a model that crashes the importer: its line" "$(tr -d '\r' <"$work/crash.txt")" \
   "letterbot-assets: cannot convert crash.ase: the importer crashed on it (access violation, 0xC0000005)"
-[ "$(ls -la data && md5sum data/*)" = "$before" ] && ok "a crashed import writes nothing" ||
-  fail "a crashed import changed data\\"
+cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/ply_header_loop.ply" loop.ply
+DISPLAY= wine_run 120 letterbot-assets.exe convert loop.ply data/robot.ase --time-limit 3 \
+  >"$work/loop.txt" 2>&1
+check "a model the importer never finishes: its line and status" \
+  "$(tr -d '\r' <"$work/loop.txt") $LETTERBOT_STATUS" \
+  "letterbot-assets: cannot convert loop.ply: the importer did not finish within 3 s (--time-limit changes that) 1"
+cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/3ds_key_count.3ds" keys.3ds
+DISPLAY= wine_run 120 letterbot-assets.exe convert keys.3ds data/robot.ase >"$work/keys.txt" 2>&1
+check "a model that asks the importer for 128 GiB: its line and status" \
+  "$(tr -d '\r' <"$work/keys.txt") $LETTERBOT_STATUS" \
+  "letterbot-assets: cannot convert keys.3ds: the importer ran out of memory: it may use 4096 MiB (--memory-limit changes that) 1"
+[ "$(ls -la data && md5sum data/*)" = "$before" ] && ok "a crashed or stopped import writes nothing" ||
+  fail "a crashed or stopped import changed data\\"
 cd "$work"
 end_wine
 
