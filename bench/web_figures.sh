@@ -44,7 +44,7 @@ sizes() {
 echo "== the site: build-web/site/"
 sizes "the page without a model" index.html page.js own_robot.js letterbot.js letterbot.wasm \
   letterbot.data
-sizes "the converter" letterbot-assets.js letterbot-assets.wasm
+sizes "the converter" convert_worker.js letterbot-assets.js letterbot-assets.wasm
 sizes "the notices" $(cd build-web/site && echo LICENSE-*.txt)
 
 # page SITE NAME: the first trace line and the passes per second of one page.
