@@ -95,6 +95,11 @@ int importChildCommand(int argc, char** argv) {
     return importInChild(argv[0], STDOUT_FILENO);
 }
 
+static std::string memoryReason(const ImportLimits& limits) {
+    return "the importer ran out of memory: it may use " + std::to_string(limits.memoryMiB) +
+           " MiB (--memory-limit changes that)";
+}
+
 uint64_t maxChildOutput(const ImportLimits& limits) {
     return limits.memoryMiB << 20;
 }
@@ -114,6 +119,10 @@ bool outcomeOfRun(const ChildRun& run, const ImportLimits& limits, ImportedModel
         *reason = "the importer handed back more than its memory could have held";
         return false;
     }
+    if (run.outOfMemory) {
+        *reason = memoryReason(limits);
+        return false;
+    }
     const std::string& bytes = run.bytes;
     *known = bytes.size() > sizeof MAGIC && std::memcmp(bytes.data(), MAGIC, sizeof MAGIC) == 0;
     if (!*known)
@@ -131,8 +140,7 @@ bool outcomeOfRun(const ChildRun& run, const ImportLimits& limits, ImportedModel
         *reason = bytes.substr(start);
         return false;
     case OUTCOME_OUT_OF_MEMORY:
-        *reason = "the importer ran out of memory: it may use " + std::to_string(limits.memoryMiB) +
-                  " MiB (--memory-limit changes that)";
+        *reason = memoryReason(limits);
         return false;
     case OUTCOME_SANITIZER:
         *reason = "the importer tripped a sanitizer (it reported a memory or undefined-behaviour "

@@ -49,12 +49,14 @@ int importInChild(const std::string& path, int fd);
 void prepareImportChild();
 
 // What the parent saw of the child's run: the bytes it wrote, and whether the
-// parent stopped it for taking too long or for handing back more than its
-// memory could have held (maxChildOutput).
+// parent stopped it for taking too long, for handing back more than its
+// memory could have held (maxChildOutput) or for using more memory than it
+// may.
 struct ChildRun {
     std::string bytes;
     bool timedOut = false;
     bool tooLarge = false;
+    bool outOfMemory = false; // it went past its memory limit without noticing
 };
 
 uint64_t maxChildOutput(const ImportLimits& limits);

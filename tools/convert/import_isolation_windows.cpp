@@ -8,6 +8,7 @@
 #include "convert_command.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -164,15 +165,24 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
             run.timedOut = true;
             break;
         }
+        // The job makes the child's allocations fail at the limit, where the
+        // system enforces it (Wine does not); the parent watches its commit
+        // charge as well.
+        PROCESS_MEMORY_COUNTERS memory = {};
+        if (GetProcessMemoryInfo(child.process, &memory, sizeof memory) &&
+            uint64_t(memory.PagefileUsage) > (limits.memoryMiB << 20)) {
+            run.outOfMemory = true;
+            break;
+        }
         WaitForSingleObject(child.process, 10);
     }
-    if (!run.timedOut && !run.tooLarge) {
+    if (!run.timedOut && !run.tooLarge && !run.outOfMemory) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         run.timedOut = WaitForSingleObject(child.process,
                                            DWORD(left.count() > 0 ? left.count() : 0)) == WAIT_TIMEOUT;
     }
-    if (run.timedOut || run.tooLarge) {
+    if (run.timedOut || run.tooLarge || run.outOfMemory) {
         if (child.job)
             TerminateJobObject(child.job, 1);
         else
