@@ -11,8 +11,7 @@ static bool inside(int32_t index, size_t count) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    AseLoader loader;
-    loader.textureLoader = nullptr;
+    AseLoader loader(nullptr);
     tModel model;
     // A file that would take too long to walk is refused and leaves no model.
     if (!loader.loadFromMemory(&model, reinterpret_cast<const char*>(data), size)) {

@@ -6,7 +6,8 @@
 # then callMain(["convert", MODEL, "data/robot.ase"]). A crash inside the
 # import is a trap there, which the worker catches as an exception; a loop is
 # ended with the worker.
-# letterbot_core brings the browser's SDL and GL; nothing else is linked.
+# letterbot_core brings the browser's SDL and GL to the link line; the converter
+# calls no GL (its readers take their own texture loader), so none is linked in.
 add_library(letterbot_platform INTERFACE)
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
 if(NOT TARGET letterbot_convert)

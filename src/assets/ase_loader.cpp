@@ -13,7 +13,6 @@
 #include "platform/platform.h"
 #include "platform/file_bytes.h"
 #include "assets/text_scan.h"
-#include "assets/texture.h"
 
 #include <cmath>
 #include <cstdio>
@@ -22,9 +21,7 @@
 #include <utility>
 #include <vector>
 
-AseLoader aseLoader;
-
-AseLoader::AseLoader() : textureLoader(loadTexture) {}
+AseLoader::AseLoader(TextureLoaderFunction loader) : textureLoader(loader) {}
 
 // Longest token or quoted value the reader keeps; anything longer is ignored.
 static const size_t MAX_WORD = 254;

@@ -15,7 +15,10 @@ class AseLoader {
     // own function here.
     TextureLoaderFunction textureLoader;
 
+    // With loadTexture. Defined beside the program's one reader, so that code
+    // that gives its own loader links no texture code and no GL.
     AseLoader();
+    explicit AseLoader(TextureLoaderFunction loader);
 
     // Fills a new, empty model from the file at `path` (backslashes allowed),
     // computes the vertex normals and creates the materials' textures. Returns

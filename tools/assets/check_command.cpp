@@ -66,8 +66,7 @@ void checkModel(const std::string& dir, const char* name, std::set<std::string>*
     const std::string path = dir + "/" + name;
     tModel model;
     namedImages.clear();
-    AseLoader loader;
-    loader.textureLoader = collectImage;
+    AseLoader loader(collectImage);
     if (!loader.load(&model, path.c_str())) {
         report(false, path, "missing or unreadable; the figure would be invisible");
         return;

@@ -115,9 +115,9 @@ int modelCommand(int argc, char** argv) {
         return 2;
     }
     const char* path = argv[0];
-    aseLoader.textureLoader = noTexture;
+    AseLoader loader(noTexture);
     tModel model;
-    if (!aseLoader.load(&model, path))
+    if (!loader.load(&model, path))
         return 1; // the reader has said which file
 
     std::fputs("{\n  \"file\": ", stdout);
