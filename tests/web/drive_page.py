@@ -398,10 +398,29 @@ def own_robot(page, broken, crashing, textured, seconds):
     time.sleep(0.5)
     page.canvas_picture("shipped-later.png")
 
-    def outcome(name, states):
-        page.wait(120, lambda: page.driver.execute_script(state) in states)
+    # Every state the page shows, in order: a model picked after another must
+    # not be judged by the state the one before it left.
+    states_seen = """const own = document.getElementById("own-robot");
+        if (!window.ownStates) {
+          window.ownStates = [];
+          new MutationObserver(() => window.ownStates.push(own.dataset.state))
+            .observe(own, {attributes: true, attributeFilter: ["data-state"]});
+        }
+        return window.ownStates.slice(arguments[0]);"""
+
+    def outcome(name, states, seen=None):
+        if seen is None:
+            page.wait(120, lambda: page.driver.execute_script(state) in states)
+        else:
+            page.wait(120, lambda: any(s in states for s in
+                                       page.driver.execute_script(states_seen, seen)))
         page.write(f"{name}.txt", [page.driver.execute_script(state),
                                    page.driver.find_element(By.ID, "model-report").text])
+
+    def pick(path, name, states):
+        seen = len(page.driver.execute_script(states_seen, 0))
+        choose.send_keys(path)
+        outcome(name, states, seen)
 
     def converted_run(name, seconds):
         started = len(page.starts)
@@ -412,17 +431,14 @@ def own_robot(page, broken, crashing, textured, seconds):
             page.write(f"{name}-trace.txt", page.trace[page.starts[-1]:])
 
     choose = page.driver.find_element(By.ID, "model-file")
-    choose.send_keys(broken)
-    outcome("broken", ("refused", "failed", "converted"))
-    choose.send_keys(crashing)
-    outcome("crashing", ("failed", "refused", "converted"))
+    pick(broken, "broken", ("refused", "failed", "converted"))
+    pick(crashing, "crashing", ("failed", "refused", "converted"))
     lines = len(page.trace)
     page.wait(5, lambda: len(page.trace) > lines + 20)
     page.write("broken-after.txt", [f"{len(page.trace) - lines} {page.exit_status() or 'running'}"])
 
-    choose.send_keys(textured)
     started = len(page.starts)
-    outcome("own", ("converted", "refused", "failed"))
+    pick(textured, "own", ("converted", "refused", "failed"))
     if page.wait(60, lambda: len(page.starts) > started and len(page.trace) > page.starts[-1]):
         figure_picture("own.png")
         time.sleep(max(seconds - 4.5, 0))
