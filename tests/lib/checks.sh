@@ -19,6 +19,11 @@ finish() {
   exit
 }
 
+# folder_state DIR: what DIR holds, names, sizes, times and contents, to tell
+# that nothing in it changed (-A: without . and .., whose times change with
+# the folders around it).
+folder_state() { (cd "$1" && ls -lA && md5sum ./*); }
+
 # pixel FILE X Y: prints "r g b" of one pixel.
 pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 

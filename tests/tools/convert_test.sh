@@ -132,9 +132,7 @@ broken=(
 folder="$work/broken"
 mkdir -p "$folder/data"
 cp "$data"/* "$folder/data/"
-# -A: what data/ holds, without . and .., whose times change with the
-# folders around it.
-before=$(cd "$folder" && ls -lA data && md5sum data/*)
+before=$(folder_state "$folder/data")
 for entry in "${broken[@]}"; do
   IFS='|' read -r model options reason <<<"$entry"
   failed_before=$failures
@@ -150,7 +148,7 @@ for entry in "${broken[@]}"; do
     grep -qF "$reason" "$folder/err.txt" ||
     fail "$model: not the one line expected: $(cat "$folder/err.txt")"
   [ -s "$folder/out.txt" ] && fail "$model: printed $(cat "$folder/out.txt")"
-  [ "$(cd "$folder" && ls -lA data && md5sum data/*)" = "$before" ] || fail "$model: data/ changed"
+  [ "$(folder_state "$folder/data")" = "$before" ] || fail "$model: data/ changed"
   [ "$failures" -eq "$failed_before" ] && ok "$model $options is refused"
 done
 

@@ -90,9 +90,7 @@ cmp -s data/robot.ase "$work/linux/data/robot.ase" && cmp -s data/robot_1.bmp "$
   ok "the converted duck is the Linux build's, file for file" ||
   fail "the converted duck differs from Linux's: $(head -c 600 "$work/convert.txt")"
 cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/ase_unique_representation.ase" crash.ase
-# -A: what data\ holds, without . and .., whose times change with the
-# folders around it.
-before=$(ls -lA data && md5sum data/*)
+before=$(folder_state data)
 DISPLAY= wine_run 120 letterbot-assets.exe convert crash.ase data/robot.ase >"$work/crash.txt" 2>&1
 check "a model that crashes the importer: status" "$LETTERBOT_STATUS" 1
 check "a model that crashes the importer: its line" "$(tr -d '\r' <"$work/crash.txt")" \
@@ -108,7 +106,7 @@ DISPLAY= wine_run 120 letterbot-assets.exe convert keys.3ds data/robot.ase >"$wo
 check "a model that asks the importer for 128 GiB: its line and status" \
   "$(tr -d '\r' <"$work/keys.txt") $LETTERBOT_STATUS" \
   "letterbot-assets: cannot convert keys.3ds: the importer ran out of memory: it may use 4096 MiB (--memory-limit changes that) 1"
-[ "$(ls -lA data && md5sum data/*)" = "$before" ] && ok "a crashed or stopped import writes nothing" ||
+[ "$(folder_state data)" = "$before" ] && ok "a crashed or stopped import writes nothing" ||
   fail "a crashed or stopped import changed data\\"
 cd "$work"
 end_wine
