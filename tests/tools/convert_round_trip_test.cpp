@@ -1,7 +1,7 @@
 // letterbot-assets convert on the shipped robot: read back by the program's
 // reader, the converted file holds the original's triangles corner for corner
-// (positions, winding and texture coordinates), its materials and its panel
-// picture; turned and scaled, the same robot lands where the options say.
+// (positions, normals, winding and texture coordinates), its materials and its
+// panel picture; turned and scaled, the same robot lands where the options say.
 #include "convert_command.h"
 #include "scratch_dir.h"
 
@@ -13,9 +13,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 #include <string>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -68,6 +71,46 @@ void expectNear(const tVector3& got, const tVector3& expected) {
     EXPECT_NEAR(got.z, expected.z, TOLERANCE);
 }
 
+float largestSide(const Box& box) {
+    return std::max({box.high.x - box.low.x, box.high.y - box.low.y, box.high.z - box.low.z});
+}
+
+// The same triangles in the same order, each from the same corner on, and
+// shaded alike: no vertex is split where texture coordinates part. The
+// original's points are compared where the placement takes them: scaled
+// uniformly and moved, box to box.
+void expectSameTriangles(const tModel& converted, const tModel& original) {
+    const Box to = boxOf(allPoints(converted)), from = boxOf(allPoints(original));
+    const float scale = largestSide(to) / largestSide(from);
+    const auto placed = [&](const tVector3& p) {
+        return tVector3(to.low.x + (p.x - from.low.x) * scale, to.low.y + (p.y - from.low.y) * scale,
+                        to.low.z + (p.z - from.low.z) * scale);
+    };
+    ASSERT_EQ(converted.objects.size(), original.objects.size());
+    for (size_t i = 0; i < original.objects.size(); ++i) {
+        SCOPED_TRACE("object " + std::to_string(i));
+        const t3DObject &a = converted.objects[i], &b = original.objects[i];
+        EXPECT_EQ(a.materialIndex, b.materialIndex);
+        EXPECT_EQ(a.hasTexture, b.hasTexture);
+        ASSERT_EQ(a.faces.size(), b.faces.size());
+        for (size_t f = 0; f < a.faces.size(); ++f) {
+            for (int k = 0; k < 3; ++k) {
+                SCOPED_TRACE("face " + std::to_string(f) + " corner " + std::to_string(k));
+                expectNear(a.vertices[size_t(a.faces[f].vertexIndex[k])],
+                           placed(b.vertices[size_t(b.faces[f].vertexIndex[k])]));
+                expectNear(a.normals[size_t(a.faces[f].vertexIndex[k])],
+                           b.normals[size_t(b.faces[f].vertexIndex[k])]);
+                if (b.hasTexture) {
+                    const tVector2& t = a.texCoords[size_t(a.faces[f].texCoordIndex[k])];
+                    const tVector2& u = b.texCoords[size_t(b.faces[f].texCoordIndex[k])];
+                    EXPECT_NEAR(t.u, u.u, TOLERANCE);
+                    EXPECT_NEAR(t.v, u.v, TOLERANCE);
+                }
+            }
+        }
+    }
+}
+
 std::vector<uint8_t> pixelsOf(const std::string& path) {
     BitmapLoad load;
     loadBitmapFile(path.c_str(), &load);
@@ -104,28 +147,7 @@ TEST(ConvertRoundTrip, ShippedRobotComesBackAsItWas) {
     EXPECT_FALSE(panel.empty());
     EXPECT_EQ(pixelsOf("data/robot_1.bmp"), panel);
 
-    // The same triangles in the same order, each from the same corner on.
-    ASSERT_EQ(converted.objects.size(), original.objects.size());
-    for (size_t i = 0; i < original.objects.size(); ++i) {
-        SCOPED_TRACE("object " + std::to_string(i));
-        const t3DObject &a = converted.objects[i], &b = original.objects[i];
-        EXPECT_EQ(a.materialIndex, b.materialIndex);
-        EXPECT_EQ(a.hasTexture, b.hasTexture);
-        ASSERT_EQ(a.faces.size(), b.faces.size());
-        for (size_t f = 0; f < a.faces.size(); ++f) {
-            for (int k = 0; k < 3; ++k) {
-                SCOPED_TRACE("face " + std::to_string(f) + " corner " + std::to_string(k));
-                expectNear(a.vertices[size_t(a.faces[f].vertexIndex[k])],
-                           b.vertices[size_t(b.faces[f].vertexIndex[k])]);
-                if (b.hasTexture) {
-                    const tVector2& t = a.texCoords[size_t(a.faces[f].texCoordIndex[k])];
-                    const tVector2& u = b.texCoords[size_t(b.faces[f].texCoordIndex[k])];
-                    EXPECT_NEAR(t.u, u.u, TOLERANCE);
-                    EXPECT_NEAR(t.v, u.v, TOLERANCE);
-                }
-            }
-        }
-    }
+    expectSameTriangles(converted, original);
     const Box box = boxOf(allPoints(converted)), expected = boxOf(allPoints(original));
     expectNear(box.low, expected.low);
     expectNear(box.high, expected.high);
@@ -143,6 +165,24 @@ TEST(ConvertRoundTrip, ShippedRobotComesBackAsItWas) {
     const size_t panelObject = 10; // the chest panel, foremost part of the robot
     ASSERT_GT(turned.objects.size(), panelObject);
     EXPECT_NEAR(boxOf(turned.objects[panelObject].vertices).low.x, turnedBox.low.x, TOLERANCE);
+}
+
+// A fold of two triangles that share an edge, their texture coordinates apart
+// along it: the program shades the edge smooth, and so must the converted file.
+TEST(ConvertRoundTrip, TextureSeamsKeepTheirShading) {
+    ScratchDir scratch;
+    ASSERT_TRUE(scratch.enter());
+    fs::copy_file(std::string(LETTERBOT_TEST_DATA_DIR) + "/convert/texture_seam.ase", "fold.ase");
+    fs::copy_file(std::string(LETTERBOT_SOURCE_DIR) + "/data/robot_panel.bmp", "panel.bmp");
+    ASSERT_EQ(convert({"fold.ase", "out.ase"}), 0);
+    namedImages.clear();
+    const tModel original = load("fold.ase"), converted = load("out.ase");
+    ASSERT_EQ(converted.materials.size(), 1u);
+    EXPECT_EQ(namedImages, (std::vector<std::string>{"panel.bmp", "out_1.bmp"}));
+    EXPECT_EQ(pixelsOf("out_1.bmp"), pixelsOf("panel.bmp"));
+    ASSERT_EQ(converted.objects.size(), 1u);
+    EXPECT_EQ(converted.objects[0].vertexCount, 4);
+    expectSameTriangles(converted, original);
 }
 
 } // namespace

@@ -28,8 +28,12 @@ ImportedModel sampleModel() {
     object.mesh.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     object.mesh.faces = {{0, 1, 2}};
     object.mesh.texCoords = {{0, 0}, {1, 0}, {0, 1}};
-    imported.model.objects = {object};
+    MeshObject seamed = object; // texture coordinates on corners of their own
+    seamed.mesh.texCoords.push_back({1, 1});
+    seamed.mesh.texFaces = {{3, 1, 2}};
+    imported.model.objects = {object, seamed};
     imported.materialPicture = {-1, 0};
+    imported.warnings = {"left out mesh 1, which is empty"};
     ImportedPicture picture;
     picture.origin = "embedded texture 0";
     picture.picture.image = {2, 1, {1, 2, 3, 4, 5, 6}};
@@ -76,6 +80,8 @@ TEST(ImportedModelCodec, RefusesWhatNamesNothing) {
         {"material", [](ImportedModel* m) { m->model.objects[0].materialIndex = 2; }},
         {"picture", [](ImportedModel* m) { m->materialPicture[0] = 1; }},
         {"texture coordinates", [](ImportedModel* m) { m->model.objects[0].mesh.texCoords.pop_back(); }},
+        {"texture corner", [](ImportedModel* m) { m->model.objects[1].mesh.texFaces[0].a = 4; }},
+        {"texture faces", [](ImportedModel* m) { m->model.objects[1].mesh.texFaces.push_back({0, 0, 0}); }},
         {"pixels", [](ImportedModel* m) { m->pictures[0].picture.image.rgb.pop_back(); }},
     };
     for (const Case& c : cases) {

@@ -127,8 +127,9 @@ static void writeObject(std::string& out, const MeshObject& object) {
     }
     line(out, 2, "}");
     if (!mesh.texCoords.empty()) {
-        // Texture vertices parallel the vertices, so each texture face names
-        // the same corners as its face.
+        // Without texture faces of its own, texture vertices parallel the
+        // vertices, so each texture face names the same corners as its face.
+        const std::vector<Triangle>& texFaces = mesh.texFaces.empty() ? mesh.faces : mesh.texFaces;
         line(out, 2, "*MESH_NUMTVERTEX " + std::to_string(mesh.texCoords.size()));
         line(out, 2, "*MESH_TVERTLIST {");
         for (size_t i = 0; i < mesh.texCoords.size(); ++i) {
@@ -137,10 +138,10 @@ static void writeObject(std::string& out, const MeshObject& object) {
             line(out, 3, text + triple(t.x, t.y, 0.0));
         }
         line(out, 2, "}");
-        line(out, 2, "*MESH_NUMTVFACES " + std::to_string(mesh.faces.size()));
+        line(out, 2, "*MESH_NUMTVFACES " + std::to_string(texFaces.size()));
         line(out, 2, "*MESH_TFACELIST {");
-        for (size_t i = 0; i < mesh.faces.size(); ++i) {
-            const Triangle& f = mesh.faces[i];
+        for (size_t i = 0; i < texFaces.size(); ++i) {
+            const Triangle& f = texFaces[i];
             std::snprintf(text, sizeof text, "*MESH_TFACE %zu\t%d\t%d\t%d", i, f.a, f.b, f.c);
             line(out, 3, text);
         }

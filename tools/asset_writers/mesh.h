@@ -18,12 +18,15 @@ struct Triangle {
     int a, b, c;
 };
 
-// A textured mesh has one texture coordinate per vertex (u across, v up, one
-// unit per picture before the material's tiling); an untextured one has none.
+// A textured mesh has texture coordinates (u across, v up, one unit per
+// picture before the material's tiling): one per vertex, or corners of their
+// own, one texture face per face, where a model gives them apart from the
+// positions. An untextured mesh has none.
 struct Mesh {
     std::vector<Vec3> vertices;
     std::vector<Triangle> faces;
     std::vector<Vec2> texCoords;
+    std::vector<Triangle> texFaces; // empty: texCoords parallel the vertices
 };
 
 struct Material {

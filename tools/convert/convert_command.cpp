@@ -10,6 +10,7 @@
 #include "scene_import.h"
 #include "staged_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +31,8 @@ const double MAX_HEIGHT = 10000.0;
 
 int usage() {
     std::fputs("usage: letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n"
-               "                                [--memory-limit MIB] [--time-limit SECONDS]\n",
+               "                                [--memory-limit MIB] [--time-limit SECONDS]\n"
+               "                                [--strict]\n",
                stderr);
     return 2;
 }
@@ -109,7 +111,8 @@ std::string plural(size_t count, const char* one, const char* many) {
 }
 
 void printSummary(const std::string& out, const ImportedModel& imported, const BitmapNaming& naming,
-                  const Placement& placement, double height) {
+                  const Placement& placement, double height,
+                  const std::vector<std::string>& warnings) {
     size_t triangles = 0;
     for (const MeshObject& object : imported.model.objects)
         triangles += object.mesh.faces.size();
@@ -137,12 +140,21 @@ void printSummary(const std::string& out, const ImportedModel& imported, const B
     // Four decimals, as the file holds them; adding 0 writes -0 as 0.
     const Vec3& m = placement.move;
     const Vec3 &low = placement.low, &high = placement.high;
-    std::printf("placed: turned by %g degrees, scaled by %.6g from %.6g to %g units tall, moved "
-                "by (%.4f, %.4f, %.4f); it spans x %.4f to %.4f, y %.4f to %.4f, z %.4f to %.4f\n",
-                placement.turnDegrees + 0.0, placement.scale,
-                placement.sourceHigh.y - placement.sourceLow.y, height, m.x + 0.0, m.y + 0.0,
-                m.z + 0.0, low.x + 0.0, high.x + 0.0, low.y + 0.0, high.y + 0.0, low.z + 0.0,
-                high.z + 0.0);
+    const Vec3 &sourceLow = placement.sourceLow, &sourceHigh = placement.sourceHigh;
+    char scaling[160];
+    if (placement.flat)
+        std::snprintf(scaling, sizeof scaling,
+                      "scaled by %.6g so that its widest side, %.6g, is %g units", placement.scale,
+                      std::max(sourceHigh.x - sourceLow.x, sourceHigh.z - sourceLow.z), height);
+    else
+        std::snprintf(scaling, sizeof scaling, "scaled by %.6g from %.6g to %g units tall",
+                      placement.scale, sourceHigh.y - sourceLow.y, height);
+    std::printf("placed: turned by %g degrees, %s, moved by (%.4f, %.4f, %.4f); it spans x %.4f "
+                "to %.4f, y %.4f to %.4f, z %.4f to %.4f\n",
+                placement.turnDegrees + 0.0, scaling, m.x + 0.0, m.y + 0.0, m.z + 0.0,
+                low.x + 0.0, high.x + 0.0, low.y + 0.0, high.y + 0.0, low.z + 0.0, high.z + 0.0);
+    for (const std::string& warning : warnings)
+        std::printf("warning: %s\n", warning.c_str());
 }
 
 } // namespace
@@ -152,6 +164,7 @@ int convertCommand(int argc, char** argv) {
     const char* out = nullptr;
     double height = ROBOT_HEIGHT, turn = 0.0, memory = double(DEFAULT_IMPORT_MEMORY_MIB);
     ImportLimits limits = {DEFAULT_IMPORT_MEMORY_MIB, DEFAULT_IMPORT_SECONDS};
+    bool strict = false;
     for (int i = 0; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--height") == 0 && hasValue) {
@@ -187,6 +200,8 @@ int convertCommand(int argc, char** argv) {
                              MAX_IMPORT_SECONDS);
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--strict") == 0) {
+            strict = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return usage();
         } else if (!model) {
@@ -221,6 +236,12 @@ int convertCommand(int argc, char** argv) {
     Placement placement;
     if (!placeModel(&imported.model, height, turn, &placement, &reason))
         return refuse(model, reason);
+    std::vector<std::string> warnings = imported.warnings;
+    if (placement.flat)
+        warnings.push_back("it is flat, with no height to scale: its widest side is made as "
+                           "long as the figure is tall");
+    if (strict && !warnings.empty())
+        return refuse(model, warnings.front() + " (--strict)");
 
     // A rename fails on a folder, and only after the files before it are in
     // place: such targets are refused before anything is written.
@@ -251,6 +272,8 @@ int convertCommand(int argc, char** argv) {
         return refuse(model, reason);
     }
     removeStaleBitmaps(naming, imported.pictures.size());
-    printSummary(out, imported, naming, placement, height);
+    for (const std::string& warning : warnings)
+        std::fprintf(stderr, "letterbot-assets: warning: %s: %s\n", model, warning.c_str());
+    printSummary(out, imported, naming, placement, height, warnings);
     return 0;
 }

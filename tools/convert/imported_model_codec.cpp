@@ -76,21 +76,29 @@ bool getMaterial(ByteCursor& c, Material* material) {
            get(c, &material->vTiling);
 }
 
+bool cornersInside(const std::vector<Triangle>& faces, size_t count) {
+    for (const Triangle& face : faces)
+        for (int corner : {face.a, face.b, face.c})
+            if (corner < 0 || size_t(corner) >= count)
+                return false;
+    return true;
+}
+
 bool getObject(ByteCursor& c, size_t materials, MeshObject* object) {
     if (!getText(c, &object->name) || !get(c, &object->materialIndex) ||
         !getArray(c, &object->mesh.vertices) || !getArray(c, &object->mesh.faces) ||
-        !getArray(c, &object->mesh.texCoords))
+        !getArray(c, &object->mesh.texCoords) || !getArray(c, &object->mesh.texFaces))
         return false;
-    const size_t vertices = object->mesh.vertices.size();
+    const Mesh& mesh = object->mesh;
     if (object->materialIndex < 0 || size_t(object->materialIndex) >= materials)
         return false;
-    if (!object->mesh.texCoords.empty() && object->mesh.texCoords.size() != vertices)
+    if (!mesh.texFaces.empty())
+        return mesh.texFaces.size() == mesh.faces.size() &&
+               cornersInside(mesh.faces, mesh.vertices.size()) &&
+               cornersInside(mesh.texFaces, mesh.texCoords.size());
+    if (!mesh.texCoords.empty() && mesh.texCoords.size() != mesh.vertices.size())
         return false;
-    for (const Triangle& face : object->mesh.faces)
-        for (int corner : {face.a, face.b, face.c})
-            if (corner < 0 || size_t(corner) >= vertices)
-                return false;
-    return true;
+    return cornersInside(mesh.faces, mesh.vertices.size());
 }
 
 bool getPicture(ByteCursor& c, ImportedPicture* picture) {
@@ -107,7 +115,7 @@ bool getPicture(ByteCursor& c, ImportedPicture* picture) {
 // checked against them, so that what a count sizes stays near what the bytes
 // hold.
 const size_t MATERIAL_BYTES = 2 * 8 + 3 * sizeof(Vec3) + 3 * 8;
-const size_t OBJECT_BYTES = 8 + sizeof(int) + 3 * 8;
+const size_t OBJECT_BYTES = 8 + sizeof(int) + 4 * 8;
 const size_t PICTURE_BYTES = 8 + 4 * sizeof(int) + 8;
 
 bool decode(ByteCursor& c, ImportedModel* imported) {
@@ -134,6 +142,13 @@ bool decode(ByteCursor& c, ImportedModel* imported) {
     for (int picture : imported->materialPicture)
         if (picture < -1 || picture >= int(pictures))
             return false;
+    size_t warnings = 0;
+    if (!getCount(c, 8, &warnings))
+        return false;
+    imported->warnings.resize(warnings);
+    for (std::string& warning : imported->warnings)
+        if (!getText(c, &warning))
+            return false;
     return cursorRemaining(c) == 0;
 }
 
@@ -159,6 +174,7 @@ std::string encodeImportedModel(const ImportedModel& imported) {
         putArray(&out, object.mesh.vertices);
         putArray(&out, object.mesh.faces);
         putArray(&out, object.mesh.texCoords);
+        putArray(&out, object.mesh.texFaces);
     }
     putArray(&out, imported.materialPicture);
     putCount(&out, imported.pictures.size());
@@ -170,6 +186,9 @@ std::string encodeImportedModel(const ImportedModel& imported) {
         put(&out, picture.picture.image.height);
         putArray(&out, picture.picture.image.rgb);
     }
+    putCount(&out, imported.warnings.size());
+    for (const std::string& warning : imported.warnings)
+        putText(&out, warning);
     return out;
 }
 

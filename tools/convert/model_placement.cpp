@@ -45,15 +45,14 @@ bool placeModel(Model* model, double height, double turnDegrees, Placement* plac
         return false;
     }
     const double sourceHeight = high.y - low.y;
-    if (!(sourceHeight > 0.0) || !std::isfinite(height / sourceHeight)) {
-        *reason = "it has no height to scale: all its points lie at one height";
-        return false;
-    }
-    const double scale = height / sourceHeight;
-    const double width = std::max(high.x - low.x, high.z - low.z) * scale;
-    if (!(width <= MAX_PLACED_EXTENT)) {
-        *reason = "it is too flat: " + std::to_string(height) + " units tall it would be " +
-                  std::to_string(width) + " units wide";
+    const double sourceWidth = std::max(high.x - low.x, high.z - low.z);
+    double scale = height / sourceHeight;
+    const bool flat = !(sourceHeight > 0.0) || !std::isfinite(scale) ||
+                      !(sourceWidth * scale <= MAX_PLACED_EXTENT);
+    if (flat)
+        scale = height / sourceWidth;
+    if (!(scale > 0.0) || !std::isfinite(scale)) {
+        *reason = "it has no size to scale: all its points lie at one place";
         return false;
     }
     const Vec3 move = {ROBOT_AXIS_X - scale * (low.x + high.x) / 2, ROBOT_FEET_Y - scale * low.y,
@@ -64,6 +63,7 @@ bool placeModel(Model* model, double height, double turnDegrees, Placement* plac
 
     placement->turnDegrees = turn;
     placement->scale = scale;
+    placement->flat = flat;
     placement->move = move;
     placement->sourceLow = low;
     placement->sourceHigh = high;

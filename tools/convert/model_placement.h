@@ -1,6 +1,8 @@
 // Puts a converted model where the shipped robot stands: turned about the
 // vertical axis, uniformly scaled to a height, with the middle of its box on
 // the robot's vertical axis and its lowest point where the robot's feet are.
+// A flat model, such as a plane or a sign lying down, has no height to scale:
+// its widest side takes the height instead.
 #pragma once
 
 #include "mesh.h"
@@ -26,14 +28,16 @@ struct Placement {
     Vec3 move;
     Vec3 sourceLow, sourceHigh; // the bounding box once turned, before scaling
     Vec3 low, high;             // and in the end
+    bool flat;                  // scaled by its widest side, having no height to scale
 };
 
 // The widest a placed model may be, in world units: far beyond any scene, and
 // well inside what the four decimals of the file can hold.
 constexpr double MAX_PLACED_EXTENT = 1e6;
 
-// Places every vertex of the model. False, with a reason, when the model has no
-// vertices, no extent along the vertical axis to scale, or would be wider than
-// MAX_PLACED_EXTENT at that height.
+// Places every vertex of the model. A model is flat when it has no height, or
+// so little that at `height` it would be wider than MAX_PLACED_EXTENT. False,
+// with a reason, when the model has no vertices or all of them lie at one
+// point.
 bool placeModel(Model* model, double height, double turnDegrees, Placement* placement,
                 std::string* reason);

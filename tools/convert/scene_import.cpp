@@ -1,30 +1,35 @@
-// The assimp side of the converter. assimp triangulates polygons, turns
-// triangles without area into lines and points (which are left out, as assimp
-// counts them), bakes non-UV mappings and most texture transforms into texture
-// coordinates (see texture_transform.h) and validates the scene; the rest is
-// done here: the scene's nodes are walked with their transforms, and within
-// each mesh the corners are shared wherever the source gives them the same
-// position, normal and texture coordinate, so that the program's reader, which
-// averages face normals over shared vertices, shades smooth where the source
-// is smooth and keeps hard edges hard. A mesh without normals is faceted: no
-// corner is shared.
+// The assimp side of the converter (an .ase file goes to ase_import.h). assimp
+// triangulates polygons, turns triangles without area into lines and points
+// (which are left out, as assimp counts them), bakes non-UV mappings and most
+// texture transforms into texture coordinates (see texture_transform.h) and
+// validates the scene; the rest is done here: the scene's nodes are walked
+// with their transforms, and within each mesh the corners are shared wherever
+// the source gives them the same position, normal and texture coordinate, so
+// that the program's reader, which averages face normals over shared
+// vertices, shades smooth where the source is smooth and keeps hard edges
+// hard. A mesh without normals is faceted: no corner is shared.
 #include "scene_import.h"
 
-#include "texture_lookup.h"
+#include "ase_import.h"
+#include "picture_sources.h"
 #include "texture_transform.h"
 
+#include "platform/file_bytes.h"
+
+#include <assimp/Importer.hpp>
 #include <assimp/cimport.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -35,9 +40,6 @@ const unsigned IMPORT_STEPS = aiProcess_ValidateDataStructure | aiProcess_Triang
 
 // Nodes beyond this many mean a scene no one would give a figure.
 const size_t MAX_NODES = 1000000;
-
-// Picture files larger than this are refused before they are read.
-const std::streamoff MAX_PICTURE_FILE = std::streamoff(256) << 20;
 
 // assimp mends some broken files with only a line in its log: it drops faces
 // whose indices are out of range or vertices that do not make up a whole
@@ -298,94 +300,48 @@ Material materialFrom(const aiMaterial* source, unsigned index) {
     return material;
 }
 
-bool readWholeFile(const std::string& path, std::string* bytes, std::string* reason) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        *reason = "cannot open " + path;
-        return false;
-    }
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > MAX_PICTURE_FILE) {
-        *reason = path + " is larger than the converter reads";
-        return false;
-    }
-    bytes->resize(size_t(size));
-    in.seekg(0);
-    if (size > 0 && !in.read(&(*bytes)[0], size)) {
-        *reason = "cannot read " + path;
-        return false;
-    }
-    return true;
-}
-
-// The picture a texture reference names, decoded once per source: `known`
-// maps each source to its index in imported->pictures.
-bool pictureFor(const aiScene& scene, const std::string& reference, const std::string& modelFolder,
-                const std::string& materialName, ImportedModel* imported,
-                std::map<std::string, int>* known, int* picture, std::string* reason) {
-    const std::string what =
-        "material \"" + materialName + "\" has a texture \"" + reference + "\"";
+// The picture a texture reference names: a texture embedded in the model
+// ("*N" or an embedded file's name), else a file beside it. -1, with a
+// warning, when it cannot be had.
+int pictureFor(const aiScene& scene, const std::string& reference, const std::string& modelFolder,
+               const std::string& material, ImportedModel* imported, PictureSources* sources) {
     const std::pair<const aiTexture*, int> embedded =
         scene.GetEmbeddedTextureAndIndex(reference.c_str());
-    if (!embedded.first && reference[0] == '*') {
-        *reason = what + ", but the model holds no such embedded texture";
-        return false;
+    if (!embedded.first) {
+        if (reference[0] != '*')
+            return pictureFile(reference, modelFolder, material, imported, sources);
+        warnWithoutPicture(imported, material, reference, "which the model does not hold");
+        return -1;
     }
-    std::string source;
-    if (embedded.first) {
-        source = "embedded texture " + std::to_string(embedded.second);
-    } else {
-        if (!modelFolder.empty())
-            source = fs::path(findTextureFile(reference, modelFolder)).lexically_normal().string();
-        if (source.empty()) {
-            *reason = what + " that is not there (pictures are taken only from the model's "
-                             "folder and those below it)";
-            return false;
-        }
-    }
-    std::error_code error;
-    const std::string identity =
-        embedded.first ? source : fs::weakly_canonical(fs::path(source), error).string();
-    const auto seen = known->find(identity);
-    if (seen != known->end()) {
-        *picture = seen->second;
-        return true;
-    }
-
+    const std::string identity = "embedded texture " + std::to_string(embedded.second);
+    const int known = knownPicture(*sources, identity);
+    if (known >= 0)
+        return known;
     ImportedPicture decoded;
-    decoded.origin = source;
+    decoded.origin = identity;
     std::string why;
     bool ok;
-    if (embedded.first) {
-        const aiTexture& texture = *embedded.first;
-        if (!texture.pcData) {
-            ok = false;
-            why = "it holds no data";
-        } else if (texture.mHeight == 0) {
-            ok = decodePicture(reinterpret_cast<const uint8_t*>(texture.pcData), texture.mWidth,
-                               &decoded.picture, &why);
-        } else if (texture.mWidth > unsigned(MAX_SOURCE_SIDE) ||
-                   texture.mHeight > unsigned(MAX_SOURCE_SIDE)) {
-            ok = false;
-            why = "it is larger than the converter reads";
-        } else {
-            ok = pictureFromBgra(reinterpret_cast<const uint8_t*>(texture.pcData),
-                                 int(texture.mWidth), int(texture.mHeight), &decoded.picture, &why);
-        }
-    } else {
-        std::string bytes;
-        ok = readWholeFile(source, &bytes, &why) &&
-             decodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+    const aiTexture& texture = *embedded.first;
+    if (!texture.pcData) {
+        ok = false;
+        why = "it holds no data";
+    } else if (texture.mHeight == 0) {
+        ok = decodePicture(reinterpret_cast<const uint8_t*>(texture.pcData), texture.mWidth,
                            &decoded.picture, &why);
+    } else if (texture.mWidth > unsigned(MAX_SOURCE_SIDE) ||
+               texture.mHeight > unsigned(MAX_SOURCE_SIDE)) {
+        ok = false;
+        why = "it is larger than the converter reads";
+    } else {
+        ok = pictureFromBgra(reinterpret_cast<const uint8_t*>(texture.pcData), int(texture.mWidth),
+                             int(texture.mHeight), &decoded.picture, &why);
     }
     if (!ok) {
-        *reason = what + " (" + source + ") that cannot be used: " + why;
-        return false;
+        warnWithoutPicture(imported, material, reference,
+                           "which cannot be used (" + identity + ": " + why + ")");
+        return -1;
     }
-    *picture = int(imported->pictures.size());
-    known->emplace(identity, *picture);
-    imported->pictures.push_back(std::move(decoded));
-    return true;
+    return addPicture(imported, sources, identity, std::move(decoded));
 }
 
 // The base colour texture (glTF and other PBR materials), else the diffuse one,
@@ -417,7 +373,7 @@ bool textureOf(const aiMaterial* material, TextureTransformRule rule, std::strin
 bool convertScene(const aiScene& scene, const std::string& modelFolder, TextureTransformRule rule,
                   ImportedModel* imported, std::string* reason) {
     std::vector<MaterialUse> uses;
-    std::map<std::string, int> known;
+    PictureSources sources;
     for (unsigned i = 0; i < scene.mNumMaterials; ++i) {
         const aiMaterial* source = scene.mMaterials ? scene.mMaterials[i] : nullptr;
         if (!source) {
@@ -428,10 +384,9 @@ bool convertScene(const aiScene& scene, const std::string& modelFolder, TextureT
         std::string reference;
         MaterialUse use = {false, 0, uvIdentity()};
         int picture = -1;
-        if (textureOf(source, rule, &reference, &use) &&
-            !pictureFor(scene, reference, modelFolder, imported->model.materials.back().name,
-                        imported, &known, &picture, reason))
-            return false;
+        if (textureOf(source, rule, &reference, &use))
+            picture = pictureFor(scene, reference, modelFolder,
+                                 imported->model.materials.back().name, imported, &sources);
         use.textured = picture >= 0;
         imported->materialPicture.push_back(picture);
         uses.push_back(use);
@@ -489,11 +444,99 @@ bool convertScene(const aiScene& scene, const std::string& modelFolder, TextureT
     return true;
 }
 
-} // namespace
+// assimp validates a scene as a whole and refuses one that holds an empty
+// mesh beside real ones, such as an STL file's empty solid, or a point cloud:
+// the meshes without vertices or faces are left out before it validates, with
+// a warning. False, with a reason, when nothing else is left. A scene whose
+// mesh list is broken is left to the validation to refuse.
+bool leaveOutEmptyMeshes(aiScene* scene, ImportedModel* imported, std::string* reason) {
+    if (scene->mNumMeshes == 0) {
+        *reason = "it holds no triangles";
+        return false;
+    }
+    if (!scene->mMeshes)
+        return true;
+    std::vector<int> kept(scene->mNumMeshes, -1);
+    std::string names;
+    unsigned keptCount = 0;
+    bool points = false;
+    for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
+        const aiMesh* mesh = scene->mMeshes[i];
+        if (!mesh)
+            return true;
+        if (mesh->mNumVertices > 0 && mesh->mNumFaces > 0) {
+            kept[i] = int(keptCount++);
+            continue;
+        }
+        points = points || mesh->mNumVertices > 0;
+        names += (names.empty() ? "" : ", and ") + meshLabel(*mesh, i) +
+                 (mesh->mNumVertices > 0 ? ", which holds points but no faces" : ", which is empty");
+    }
+    if (keptCount == scene->mNumMeshes)
+        return true;
+    if (keptCount == 0) {
+        *reason = points ? "it holds no triangles (only points or lines)"
+                         : "it holds no triangles (its meshes are empty)";
+        return false;
+    }
+    std::vector<aiNode*> pending = {scene->mRootNode};
+    std::unordered_set<const aiNode*> visited;
+    while (!pending.empty() && visited.size() <= MAX_NODES) {
+        aiNode* node = pending.back();
+        pending.pop_back();
+        if (!node || !visited.insert(node).second)
+            continue;
+        if (node->mMeshes) {
+            unsigned count = 0;
+            for (unsigned k = 0; k < node->mNumMeshes; ++k) {
+                const unsigned index = node->mMeshes[k];
+                // An index out of range stays so, for the validation to find.
+                if (index >= scene->mNumMeshes)
+                    node->mMeshes[count++] = index;
+                else if (kept[index] >= 0)
+                    node->mMeshes[count++] = unsigned(kept[index]);
+            }
+            node->mNumMeshes = count;
+        }
+        if (node->mChildren)
+            pending.insert(pending.end(), node->mChildren, node->mChildren + node->mNumChildren);
+    }
+    for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
+        if (kept[i] >= 0)
+            scene->mMeshes[kept[i]] = scene->mMeshes[i];
+        else
+            delete scene->mMeshes[i];
+    }
+    scene->mNumMeshes = keptCount;
+    imported->warnings.push_back("left out " + names);
+    return true;
+}
 
-namespace {
+// The points and lines the model's meshes hold, which the program cannot
+// draw, counted as the file gives them (assimp later turns triangles without
+// area into such, too, which are left out unsaid).
+void warnOfPointsAndLines(const aiScene& scene, ImportedModel* imported) {
+    size_t points = 0, lines = 0, meshes = 0;
+    for (unsigned i = 0; scene.mMeshes && i < scene.mNumMeshes; ++i) {
+        const aiMesh* mesh = scene.mMeshes[i];
+        if (!mesh || !mesh->mFaces)
+            continue;
+        size_t before = points + lines;
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            points += mesh->mFaces[f].mNumIndices == 1;
+            lines += mesh->mFaces[f].mNumIndices == 2;
+        }
+        meshes += points + lines > before;
+    }
+    if (points + lines > 0)
+        imported->warnings.push_back("left out " + std::to_string(points) + " points and " +
+                                     std::to_string(lines) + " lines in " +
+                                     std::to_string(meshes) + (meshes == 1 ? " mesh" : " meshes") +
+                                     ", which are no triangles");
+}
 
-// Reads a scene through `read` with the log watched, then converts it.
+// Reads a scene through `read` with the log watched, leaves out what has no
+// triangles, post-processes and validates it, then converts it.
 // `modelFolder` is where external pictures are looked for; empty: nowhere.
 template <typename Read>
 bool importWith(Read read, TextureTransformRule rule, const std::string& modelFolder,
@@ -506,35 +549,48 @@ bool importWith(Read read, TextureTransformRule rule, const std::string& modelFo
     aiAttachLogStream(&stream);
     const unsigned steps =
         IMPORT_STEPS | (rule == TRANSFORM_BY_ASSIMP ? unsigned(aiProcess_TransformUVCoords) : 0u);
-    const aiScene* scene = read(steps);
-    aiDetachLogStream(&stream);
-    if (!scene) {
-        *reason = aiGetErrorString();
-        if (reason->empty())
-            *reason = "assimp cannot read it";
-        return false;
+    Assimp::Importer importer;
+    const aiScene* scene = read(importer);
+    bool ok = scene != nullptr;
+    if (ok) {
+        // The importer hands its scene out read-only, but its own steps change
+        // it in place, as this one does before them.
+        ok = leaveOutEmptyMeshes(const_cast<aiScene*>(scene), imported, reason);
+        if (ok) {
+            warnOfPointsAndLines(*scene, imported);
+            scene = importer.ApplyPostProcessing(steps);
+            if (!scene) {
+                ok = false;
+                *reason = importer.GetErrorString();
+            }
+        }
+    } else {
+        *reason = importer.GetErrorString();
     }
-    bool ok = true;
-    if (!log.dataLoss.empty()) {
+    aiDetachLogStream(&stream);
+    if (!ok && reason->empty())
+        *reason = "assimp cannot read it";
+    if (ok && !log.dataLoss.empty()) {
         *reason = log.dataLoss;
         ok = false;
-    } else if (!scene->mRootNode) {
+    } else if (ok && !scene->mRootNode) {
         *reason = "it holds no scene";
         ok = false;
     }
     ok = ok && convertScene(*scene, modelFolder, rule, imported, reason);
-    aiReleaseImport(scene);
     if (!ok)
         *imported = ImportedModel();
     return ok;
 }
 
-} // namespace
-
-bool importModel(const std::string& path, ImportedModel* imported, std::string* reason) {
-    *imported = ImportedModel();
+// Whether the file at `path` can be read, and why not.
+bool readable(const std::string& path, std::string* reason) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        *reason = "it cannot be read: " + error.message();
+        return false;
+    }
     if (!fs::exists(status)) {
         *reason = "there is no such file";
         return false;
@@ -543,22 +599,54 @@ bool importModel(const std::string& path, ImportedModel* imported, std::string* 
         *reason = "it is not a regular file";
         return false;
     }
-    const fs::path folder = fs::path(path).parent_path();
-    return importWith([&](unsigned steps) { return aiImportFile(path.c_str(), steps); },
-                      textureTransformRule(path), folder.empty() ? "." : folder.string(), imported,
-                      reason);
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+        *reason = std::string("it cannot be read: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool readByProgramReader(const std::string& path) {
+    std::string extension = fs::path(path).extension().string();
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".ase";
+}
+
+bool importModel(const std::string& path, ImportedModel* imported, std::string* reason) {
+    *imported = ImportedModel();
+    if (!readable(path, reason))
+        return false;
+    const fs::path parent = fs::path(path).parent_path();
+    const std::string folder = parent.empty() ? "." : parent.string();
+    if (readByProgramReader(path)) {
+        FileBytes file;
+        if (readFileBytes(path.c_str(), &file) != FILE_BYTES_OK) {
+            *reason = std::string("it cannot be read: ") + std::strerror(errno);
+            return false;
+        }
+        const bool ok = importAseModel(file.data, file.size, folder, imported, reason);
+        releaseFileBytes(&file);
+        return ok;
+    }
+    return importWith([&](Assimp::Importer& importer) { return importer.ReadFile(path, 0); },
+                      textureTransformRule(path), folder, imported, reason);
 }
 
 bool importModelFromMemory(const uint8_t* bytes, size_t size, const std::string& extension,
                            ImportedModel* imported, std::string* reason) {
+    if (readByProgramReader("model." + extension))
+        return importAseModel(bytes, size, "", imported, reason);
     if (size > UINT32_MAX) {
         *reason = "it is larger than the importer reads from memory";
         return false;
     }
     return importWith(
-        [&](unsigned steps) {
-            return aiImportFileFromMemory(reinterpret_cast<const char*>(bytes), unsigned(size),
-                                          steps, extension.c_str());
+        [&](Assimp::Importer& importer) {
+            return importer.ReadFileFromMemory(bytes, size, 0, extension.c_str());
         },
         textureTransformRule("model." + extension), "", imported, reason);
 }

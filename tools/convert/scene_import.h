@@ -27,14 +27,18 @@ struct ImportedModel {
     Model model;                           // materials without bitmap paths yet
     std::vector<int> materialPicture;      // per material: index into pictures, or -1
     std::vector<ImportedPicture> pictures; // each source picture once
+    std::vector<std::string> warnings;     // one line each: what the figure goes without
 };
 
-// Reads `path`. External pictures are looked for as findTextureFile says.
-// False, with one line of reason (assimp's own where it gives one), when the
-// file cannot be read, refers to a buffer or picture that is missing or
-// unreadable, holds no triangles, has counts or indices out of range (also
-// where assimp mends them with a warning), or positions or texture
-// coordinates that are not finite.
+// Reads `path`: an .ase file with the program's own reader (ase_import.h),
+// any other with assimp. External pictures are looked for as findTextureFile
+// says. A picture that is not there or cannot be decoded leaves its material
+// plain, and parts without triangles (empty meshes, points, lines) are left
+// out, each with a warning. False, with one line of reason (assimp's own where
+// it gives one), when the file cannot be read, refers to a buffer that is
+// missing, holds no triangles, has counts or indices out of range (also where
+// assimp mends them with a warning), or positions or texture coordinates that
+// are not finite.
 bool importModel(const std::string& path, ImportedModel* imported, std::string* reason);
 
 // The same for a model held in memory, of the format its file name
@@ -42,3 +46,7 @@ bool importModel(const std::string& path, ImportedModel* imported, std::string* 
 // it has no folder to look for others in.
 bool importModelFromMemory(const uint8_t* bytes, size_t size, const std::string& extension,
                            ImportedModel* imported, std::string* reason);
+
+// Whether the converter reads a file of this name with the program's own
+// reader: an .ase file, in any case.
+bool readByProgramReader(const std::string& path);

@@ -1,4 +1,4 @@
-// Texture transforms of .ase and glTF files, applied to coordinates.
+// Texture transforms of glTF files, applied to coordinates.
 #include "texture_transform.h"
 
 #include <cctype>
@@ -9,8 +9,6 @@ TextureTransformRule textureTransformRule(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     for (char& c : extension)
         c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == ".ase")
-        return TRANSFORM_AS_PROGRAM;
     if (extension == ".gltf" || extension == ".glb")
         return TRANSFORM_AS_GLTF;
     return TRANSFORM_BY_ASSIMP;
@@ -21,8 +19,6 @@ UvAffine uvIdentity() {
 }
 
 UvAffine uvAffineFor(TextureTransformRule rule, const aiUVTransform& t) {
-    if (rule == TRANSFORM_AS_PROGRAM)
-        return {{{t.mScaling.x, 0, 0}, {0, t.mScaling.y, 0}}};
     if (rule != TRANSFORM_AS_GLTF)
         return uvIdentity();
 

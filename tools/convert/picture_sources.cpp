@@ -1,0 +1,82 @@
+// Picture files beside a model, read whole and decoded once each.
+#include "picture_sources.h"
+
+#include "texture_lookup.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+// Picture files larger than this are refused before they are read.
+static const std::streamoff MAX_PICTURE_FILE = std::streamoff(256) << 20;
+
+static bool readWholeFile(const std::string& path, std::string* bytes, std::string* why) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        *why = "it cannot be opened";
+        return false;
+    }
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > MAX_PICTURE_FILE) {
+        *why = "it is larger than the converter reads";
+        return false;
+    }
+    bytes->resize(size_t(size));
+    in.seekg(0);
+    if (size > 0 && !in.read(&(*bytes)[0], size)) {
+        *why = "it cannot be read";
+        return false;
+    }
+    return true;
+}
+
+int knownPicture(const PictureSources& sources, const std::string& identity) {
+    const auto seen = sources.known.find(identity);
+    return seen == sources.known.end() ? -1 : seen->second;
+}
+
+int addPicture(ImportedModel* imported, PictureSources* sources, const std::string& identity,
+               ImportedPicture decoded) {
+    const int index = int(imported->pictures.size());
+    sources->known.emplace(identity, index);
+    imported->pictures.push_back(std::move(decoded));
+    return index;
+}
+
+void warnWithoutPicture(ImportedModel* imported, const std::string& material,
+                        const std::string& reference, const std::string& problem) {
+    imported->warnings.push_back("material \"" + material + "\" names the picture \"" + reference +
+                                 "\", " + problem + ": the figure is drawn without it");
+}
+
+int pictureFile(const std::string& reference, const std::string& modelFolder,
+                const std::string& material, ImportedModel* imported, PictureSources* sources) {
+    const std::string source =
+        modelFolder.empty()
+            ? ""
+            : fs::path(findTextureFile(reference, modelFolder)).lexically_normal().string();
+    if (source.empty()) {
+        warnWithoutPicture(imported, material, reference,
+                           "which is not there (pictures are taken only from the model's folder "
+                           "and those below it)");
+        return -1;
+    }
+    std::error_code error;
+    const std::string identity = fs::weakly_canonical(fs::path(source), error).string();
+    const int known = knownPicture(*sources, identity);
+    if (known >= 0)
+        return known;
+    ImportedPicture decoded;
+    decoded.origin = source;
+    std::string bytes, why;
+    if (!readWholeFile(source, &bytes, &why) ||
+        !decodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                       &decoded.picture, &why)) {
+        warnWithoutPicture(imported, material, reference,
+                           "which cannot be used (" + source + ": " + why + ")");
+        return -1;
+    }
+    return addPicture(imported, sources, identity, std::move(decoded));
+}
