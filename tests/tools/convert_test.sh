@@ -7,12 +7,15 @@
 # a part without triangles, a height) is only warned about; each broken model,
 # and each that crashes the importer or exceeds its limits, is refused with
 # one line, status 1, and nothing written. Pictures come only from the
-# model's folder, and a conversion with fewer textures leaves no stale bitmap.
-#   convert_test.sh TOOL DATA [sanitized]
+# model's folder. The converter never replaces or removes a file it did not
+# write, and a stop at any step of its swap, or two runs at once, leave one
+# whole set: RENAME_FAULT is a stand-in for rename() that stops it.
+#   convert_test.sh TOOL DATA RENAME_FAULT [sanitized]
 set -u
 tool=$(realpath "$1")
 data=$(realpath "$2")
-sanitized=${3:-}
+rename_fault=$(realpath "$3")
+sanitized=${4:-}
 inputs="$(cd "$(dirname "$0")/../data/convert" && pwd)"
 models=/usr/share/assimp/models
 . "$(dirname "$0")/../lib/checks.sh"
@@ -241,27 +244,147 @@ else
   fail "a picture beside the model: $(cat "$folder/model/err.txt" "$folder/model/out.txt")"
 fi
 
-# A conversion with fewer textures than the last leaves none of its bitmaps.
+# whole_set DIR: DIR holds one converted set, robot.ase naming every
+# robot_N.bmp there and only bitmaps that are there, and nothing of a swap.
+whole_set() {
+  local named there
+  named=$(sed -n 's/.*\*BITMAP "data\\\(robot_[0-9]*\.bmp\)"/\1/p' "$1/robot.ase" | sort | xargs)
+  there=$(cd "$1" && ls robot_[0-9]*.bmp 2>/dev/null | sort | xargs)
+  [ -n "$named" ] && [ "$named" = "$there" ] && ! ls -A "$1" | grep -q '^\.letterbot-convert-'
+}
+spider="$models/OBJ/spider.obj" duck="$models/Collada/duck.dae"
+box="$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb"
+preload=(env LD_PRELOAD="$rename_fault" ASAN_OPTIONS=verify_asan_link_order=0)
+
+# A conversion with fewer textures than the last removes exactly the bitmaps
+# that the last one's model named.
 folder="$work/fewer"
 mkdir -p "$folder/data"
-(cd "$folder" && "$tool" convert "$models/OBJ/spider.obj" data/robot.ase >/dev/null &&
-  "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" data/robot.ase >/dev/null)
+(cd "$folder" && "$tool" convert "$spider" data/robot.ase >/dev/null)
+check "bitmaps after five textures" "$(cd "$folder/data" && echo *)" \
+  "robot.ase robot_1.bmp robot_2.bmp robot_3.bmp robot_4.bmp robot_5.bmp"
+(cd "$folder" && "$tool" convert "$box" data/robot.ase >/dev/null)
 check "bitmaps after five textures, then one" "$(cd "$folder/data" && echo *)" "robot.ase robot_1.bmp"
 
-# A folder that is not there: nothing can be written, and nothing is.
-status=0
-(cd "$folder" && "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" \
-  missing/robot.ase >out.txt 2>err.txt) || status=$?
-[ "$status" -eq 1 ] && grep -q 'cannot create a file beside missing/' "$folder/err.txt" ||
-  fail "an output folder that is not there: status $status, $(cat "$folder/err.txt")"
-[ -e "$folder/missing" ] && fail "an output folder was created"
-# An output that is a folder: refused before its bitmap is written.
-mkdir "$folder/robot.ase"
-status=0
-(cd "$folder" && "$tool" convert "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" \
-  robot.ase >out.txt 2>err.txt) || status=$?
-[ "$status" -eq 1 ] && grep -q 'robot.ase is a folder' "$folder/err.txt" ||
-  fail "an output that is a folder: status $status, $(cat "$folder/err.txt")"
-[ -e "$folder/robot_1.bmp" ] && fail "a bitmap was written beside a folder"
+# A model's own pictures, named as the output's bitmaps would be, and a
+# person's own file of such a name stay as they are: the bitmaps take other
+# names, and a later conversion with fewer textures removes none of them.
+folder="$work/car"
+mkdir -p "$folder"
+cp "$data/robot_panel.bmp" "$folder/car_1.bmp"
+cp "$data/textura_okna1.bmp" "$folder/car_2.bmp"
+cp "$data/textura_strecha.bmp" "$folder/car_3.bmp"
+printf 'newmtl first\nmap_Kd car_2.bmp\nnewmtl second\nmap_Kd car_1.bmp\n' >"$folder/car.mtl"
+printf 'mtllib car.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n%s\n' \
+  'usemtl first' 'f 1/1 2/2 3/3' 'usemtl second' 'f 2/1 4/2 3/3' >"$folder/car.obj"
+own=$(cd "$folder" && md5sum car_1.bmp car_2.bmp car_3.bmp)
+(cd "$folder" && "$tool" convert car.obj car.ase >out.txt 2>&1 && "$tool" convert car.obj car.ase \
+  >>out.txt 2>&1 && "$tool" convert "$box" car.ase >>out.txt 2>&1) ||
+  fail "the car: $(cat "$folder/out.txt")"
+check "the car's own pictures" "$(cd "$folder" && md5sum car_1.bmp car_2.bmp car_3.bmp)" "$own"
+check "the car's folder" "$(cd "$folder" && echo *)" \
+  "car.ase car.mtl car.obj car_1.bmp car_2.bmp car_3.bmp car_4.bmp out.txt"
+
+# Output that a stop or a second run must not mix: a stop at each rename of a
+# swap. SIGTERM is held off until the set is whole and then ends the run
+# (143); SIGKILL cannot be, and the next run finishes the swap first. Either
+# way one whole set stays, and nothing of the swap.
+folder="$work/stops"
+mkdir -p "$folder/data"
+cp "$data"/* "$folder/data/"
+for signal in TERM KILL; do
+  for at in $(seq 1 12); do
+    (cd "$folder" && "$tool" convert "$spider" data/robot.ase >/dev/null)
+    status=0
+    # The braces keep the shell's own line about the stopped run.
+    { (cd "$folder" && exec "${preload[@]}" LETTERBOT_RENAME_FAULT_AT="$at" \
+      LETTERBOT_RENAME_FAULT_SIGNAL="$(kill -l "$signal")" \
+      "$tool" convert "$duck" data/robot.ase >/dev/null 2>&1) || status=$?; } 2>/dev/null
+    [ "$status" -eq 0 ] && break # fewer renames than that
+    if [ "$signal" = TERM ]; then
+      [ "$status" -eq 143 ] && whole_set "$folder/data" &&
+        [ "$(grep -c '\*BITMAP "' "$folder/data/robot.ase")" -eq 1 ] ||
+        fail "SIGTERM after rename $at: status $status, $(ls -A "$folder/data" | xargs)"
+    else
+      (cd "$folder" && "$tool" convert "$box" data/robot.ase >/dev/null) && whole_set "$folder/data" ||
+        fail "SIGKILL after rename $at, then a run: $(ls -A "$folder/data" | xargs)"
+    fi
+  done
+  [ "$at" -gt 3 ] && ok "SIG$signal after each of $((at - 1)) renames leaves one whole set" ||
+    fail "SIG$signal: only $at renames"
+done
+(cd "$folder" && "$tool" check data >check.txt 2>&1) ||
+  fail "check after the stops: $(grep -v '^ok' "$folder/check.txt")"
+for round in 1 2 3; do
+  (cd "$folder" && "${preload[@]}" LETTERBOT_RENAME_DELAY_MS=40 \
+    "$tool" convert "$spider" data/robot.ase >/dev/null 2>&1) &
+  first=$!
+  sleep 0.05
+  (cd "$folder" && "${preload[@]}" LETTERBOT_RENAME_DELAY_MS=40 \
+    "$tool" convert "$duck" data/robot.ase >/dev/null 2>&1) &
+  second=$!
+  wait "$first" && wait "$second" && whole_set "$folder/data" ||
+    fail "two runs at once, round $round: $(ls -A "$folder/data" | xargs)"
+done
+ok "two runs at once leave one whole set"
+
+# The importer does not outlive the converter.
+"$tool" convert "$inputs/ply_header_loop.ply" "$work/orphan.ase" --time-limit 200 >/dev/null 2>&1 &
+parent=$!
+child=
+for _ in $(seq 200); do
+  child=$(pgrep -P "$parent")
+  [ -n "$child" ] && break
+  sleep 0.05
+done
+kill -KILL "$parent"
+wait "$parent" 2>/dev/null
+gone() { ! ps -o stat= -p "$1" | grep -q '^[^Z]'; }
+for _ in $(seq 100); do
+  gone "$child" && break
+  sleep 0.05
+done
+if [ -n "$child" ] && gone "$child"; then
+  ok "the importer ends with its parent"
+else
+  fail "the importer (${child:-not seen}) outlived its parent"
+  [ -n "$child" ] && kill -KILL "$child"
+fi
+
+# New files get a new file's mode, never that of what a link leads to.
+ln -s /tmp "$work/linked.ase"
+(cd "$work" && umask 022 && "$tool" convert "$models/PLY/Wuson.ply" linked.ase >/dev/null 2>&1)
+check "the mode of a model written where a link to /tmp stood" \
+  "$(stat -c '%F %a' "$work/linked.ase")" "regular file 644"
+
+# Arguments and messages: the reason a file cannot be read, an output folder
+# that is not there noticed before the import (which would take 200 s), a
+# name of the longest length a file may have, `--`, and the argument a usage
+# error is about.
+long=$(printf 'm%.0s' $(seq 300))
+name=$(printf 'n%.0s' $(seq 251)).ase
+cp "$models/PLY/Wuson.ply" "$work/-dash.ply"
+messages=(
+  "1|$work/$long.glb|x.ase|it cannot be read: File name too long"
+  "1|$inputs/ply_header_loop.ply|missing/robot.ase --time-limit 200|the output folder missing/ is not there"
+  "1|$box|robot.ase|robot.ase is a folder"
+  "0|$models/PLY/Wuson.ply|$name|"
+  "0|--|-dash.ply robot2.ase|"
+  "2|$box|x.ase --hieght 2|no such option: '--hieght'"
+  "2|$box|x.ase extra|one argument too many: 'extra'"
+  "2|$box|x.ase --turn|--turn needs a value"
+)
+mkdir "$work/robot.ase"
+for entry in "${messages[@]}"; do
+  IFS='|' read -r expected first rest words <<<"$entry"
+  status=0
+  # shellcheck disable=SC2086 # the arguments are words
+  (cd "$work" && timeout 60 "$tool" convert "$first" $rest >out.txt 2>err.txt) || status=$?
+  [ "$status" -eq "$expected" ] && { [ -z "$words" ] || grep -qF -- "$words" "$work/err.txt"; } &&
+    ok "convert $(basename -- "${first:0:60}") ${rest:0:40}: status $status" ||
+    fail "convert $first $rest: status $status, $(cat "$work/err.txt")"
+done
+[ -e "$work/missing" ] && fail "an output folder was created"
+[ -e "$work/robot_1.bmp" ] && fail "a bitmap was written beside a folder"
 
 finish

@@ -1,7 +1,7 @@
 // The converter's handover between processes and its output: an imported
 // model survives the trip through bytes, and a cut or forged record is refused
 // at every point; a set of files replaced as a whole is either all new or, when
-// a step fails, all as it was.
+// a step fails, all as it was, and one cut short is made whole by the next run.
 #include "imported_model_codec.h"
 #include "scratch_dir.h"
 #include "staged_files.h"
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -98,40 +99,108 @@ TEST(ImportedModelCodec, RefusesWhatNamesNothing) {
     EXPECT_FALSE(decode(huge, &back));
 }
 
+// What the folder holds, name by name, with each file's content.
+std::map<std::string, std::string> contents(const ScratchDir& scratch) {
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratch.path))
+        files[entry.path().filename().string()] = scratch.read(entry.path().filename().string());
+    return files;
+}
+
 TEST(StagedFiles, ReplacesTheSetOrPutsItBack) {
     ScratchDir scratch;
-    const fs::path folder = scratch.path;
-    const std::string first = (folder / "robot_1.bmp").string();
-    const std::string model = (folder / "robot.ase").string();
-    write(first, "old picture");
-    write(model, "old model");
+    write(scratch.path + "/robot_1.bmp", "old picture");
+    write(scratch.path + "/robot_2.bmp", "old second picture");
+    write(scratch.path + "/robot.ase", "old model");
+    const std::map<std::string, std::string> before = contents(scratch);
 
     // The model's temporary goes missing before its rename: the picture
-    // already replaced must come back.
+    // already replaced comes back, and a new one that was not there goes.
     StagedFiles staged;
+    staged.folder = scratch.path;
     std::string reason;
-    ASSERT_TRUE(stageFile(&staged, first, "new picture", &reason)) << reason;
-    ASSERT_TRUE(stageFile(&staged, model, "new model", &reason)) << reason;
-    fs::remove(staged.files.back().temporary);
+    ASSERT_TRUE(stageFile(&staged, "robot_1.bmp", "new picture", &reason)) << reason;
+    ASSERT_TRUE(stageFile(&staged, "robot_3.bmp", "third picture", &reason)) << reason;
+    ASSERT_TRUE(stageFile(&staged, "robot.ase", "new model", &reason)) << reason;
+    staged.removals = {"robot_2.bmp"};
+    fs::remove(fs::path(scratch.path) / staged.files.back().temporary);
     EXPECT_FALSE(commitFiles(&staged, &reason));
     EXPECT_NE(reason.find("cannot replace"), std::string::npos) << reason;
-    EXPECT_EQ(scratch.read("robot_1.bmp"), "old picture");
-    EXPECT_EQ(scratch.read("robot.ase"), "old model");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    EXPECT_EQ(contents(scratch), before);
 
-    // A new target that was not there before goes again on a failure.
-    const std::string second = (folder / "robot_2.bmp").string();
-    ASSERT_TRUE(stageFile(&staged, second, "second picture", &reason)) << reason;
-    ASSERT_TRUE(stageFile(&staged, model, "new model", &reason)) << reason;
-    fs::remove(staged.files.back().temporary);
-    EXPECT_FALSE(commitFiles(&staged, &reason));
-    EXPECT_FALSE(fs::exists(second));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
-
-    ASSERT_TRUE(stageFile(&staged, first, "new picture", &reason)) << reason;
-    ASSERT_TRUE(stageFile(&staged, model, "new model", &reason)) << reason;
+    staged.folder = scratch.path;
+    ASSERT_TRUE(stageFile(&staged, "robot_1.bmp", "new picture", &reason)) << reason;
+    ASSERT_TRUE(stageFile(&staged, "robot.ase", "new model", &reason)) << reason;
+    staged.removals = {"robot_2.bmp"};
     ASSERT_TRUE(commitFiles(&staged, &reason)) << reason;
-    EXPECT_EQ(scratch.read("robot_1.bmp"), "new picture");
-    EXPECT_EQ(scratch.read("robot.ase"), "new model");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    EXPECT_EQ(contents(scratch), (std::map<std::string, std::string>{
+                                     {"robot_1.bmp", "new picture"}, {"robot.ase", "new model"}}));
+}
+
+// A swap cut short at any point is finished by the next run from what the
+// folder holds: forward from its journal, back from a failed one's. What runs
+// stopped while writing left goes, and nothing else.
+TEST(StagedFiles, NextRunFinishesACutSwap) {
+    const std::string journal = "letterbot-assets swap\n"
+                                "replace\t.letterbot-convert-a.new\trobot_1.bmp\t.letterbot-convert-b.old\n"
+                                "replace\t.letterbot-convert-c.new\trobot_2.bmp\t-\n"
+                                "replace\t.letterbot-convert-d.new\trobot.ase\t.letterbot-convert-e.old\n"
+                                "remove\trobot_3.bmp\n"
+                                "end\n";
+    struct Step {
+        const char* what;
+        std::map<std::string, std::string> files; // besides the journal
+    };
+    const std::map<std::string, std::string> earlier = {
+        {"robot_1.bmp", "old 1"}, {"robot_3.bmp", "old 3"}, {"robot.ase", "old model"}};
+    const std::map<std::string, std::string> newer = {
+        {"robot_1.bmp", "new 1"}, {"robot_2.bmp", "new 2"}, {"robot.ase", "new model"}};
+    const Step steps[] = {
+        {"before any rename",
+         {{"robot_1.bmp", "old 1"}, {"robot_3.bmp", "old 3"}, {"robot.ase", "old model"},
+          {".letterbot-convert-a.new", "new 1"}, {".letterbot-convert-c.new", "new 2"},
+          {".letterbot-convert-d.new", "new model"}}},
+        {"an earlier file moved aside",
+         {{".letterbot-convert-b.old", "old 1"}, {"robot_3.bmp", "old 3"}, {"robot.ase", "old model"},
+          {".letterbot-convert-a.new", "new 1"}, {".letterbot-convert-c.new", "new 2"},
+          {".letterbot-convert-d.new", "new model"}}},
+        {"the model moved aside",
+         {{".letterbot-convert-b.old", "old 1"}, {"robot_1.bmp", "new 1"}, {"robot_2.bmp", "new 2"},
+          {"robot_3.bmp", "old 3"}, {".letterbot-convert-e.old", "old model"},
+          {".letterbot-convert-d.new", "new model"}}},
+        {"every file in place",
+         {{".letterbot-convert-b.old", "old 1"}, {"robot_1.bmp", "new 1"}, {"robot_2.bmp", "new 2"},
+          {"robot_3.bmp", "old 3"}, {".letterbot-convert-e.old", "old model"},
+          {"robot.ase", "new model"}}},
+    };
+    for (const char* kind : {".journal", ".rollback"}) {
+        for (const Step& step : steps) {
+            SCOPED_TRACE(std::string(kind) + ", " + step.what);
+            ScratchDir scratch;
+            for (const auto& file : step.files)
+                write(scratch.path + "/" + file.first, file.second);
+            write(scratch.path + "/.letterbot-convert-f" + kind, journal);
+            // A stopped run's temporary, and a person's own file of a like name.
+            write(scratch.path + "/.letterbot-convert-0123.new", "half a pict");
+            write(scratch.path + "/letterbot-convert-mine.new", "mine");
+            std::string reason;
+            ASSERT_TRUE(recoverFolder(scratch.path, &reason)) << reason;
+            std::map<std::string, std::string> expected =
+                std::string(kind) == ".journal" ? newer : earlier;
+            expected["letterbot-convert-mine.new"] = "mine";
+            EXPECT_EQ(contents(scratch), expected);
+        }
+    }
+    // A journal that is not whole was never acted on, and one that names
+    // files outside its folder is not acted on: both go, and nothing else.
+    for (const std::string& spoilt :
+         {journal.substr(0, journal.size() - 4),
+          std::string("letterbot-assets swap\nremove\t../robot_3.bmp\nend\n")}) {
+        ScratchDir scratch;
+        write(scratch.path + "/robot_3.bmp", "old 3");
+        write(scratch.path + "/.letterbot-convert-f.journal", spoilt);
+        std::string reason;
+        ASSERT_TRUE(recoverFolder(scratch.path, &reason)) << reason;
+        EXPECT_EQ(contents(scratch), (std::map<std::string, std::string>{{"robot_3.bmp", "old 3"}}));
+    }
 }

@@ -1,6 +1,6 @@
 // letterbot-assets: for people who make their own assets, reads bitmaps and
 // models with the program's own readers and says what it found, and converts
-// models of other formats (where the build has assimp: not on Windows).
+// models of other formats.
 #include "commands.h"
 
 #include "convert_command.h"
@@ -14,7 +14,8 @@ static int usage() {
                "       letterbot-assets model FILE\n"
                "       letterbot-assets check [DIR]\n"
                "       letterbot-assets convert MODEL OUT.ase [--height H] [--turn DEGREES]\n"
-               "                                [--memory-limit MIB] [--time-limit SECONDS]\n",
+               "                                [--memory-limit MIB] [--time-limit SECONDS]\n"
+               "                                [--strict] [--]\n",
                stderr);
     return 2;
 }

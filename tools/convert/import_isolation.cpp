@@ -100,6 +100,14 @@ static std::string memoryReason(const ImportLimits& limits) {
            " MiB (--memory-limit changes that)";
 }
 
+std::string timeReason(const ImportLimits& limits) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the importer did not finish within %g s (--time-limit changes that)",
+                  limits.seconds);
+    return text;
+}
+
 uint64_t maxChildOutput(const ImportLimits& limits) {
     return limits.memoryMiB << 20;
 }
@@ -108,11 +116,7 @@ bool outcomeOfRun(const ChildRun& run, const ImportLimits& limits, ImportedModel
                   std::string* reason, bool* known) {
     *known = true;
     if (run.timedOut) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "the importer did not finish within %g s (--time-limit changes that)",
-                      limits.seconds);
-        *reason = text;
+        *reason = timeReason(limits);
         return false;
     }
     if (run.tooLarge) {

@@ -61,6 +61,9 @@ struct ChildRun {
 
 uint64_t maxChildOutput(const ImportLimits& limits);
 
+// The reason for an importer stopped at its time limit.
+std::string timeReason(const ImportLimits& limits);
+
 // In the parent: the outcome of the child's run. True with the model when it
 // imported one; false with the reason when it refused the file, said why it
 // ended or was stopped. *known is false when the bytes are no outcome at all

@@ -1,17 +1,19 @@
-// The import in a child process on Linux: fork, limits set with setrlimit in
-// the child, the outcome read from a pipe under a wall-clock deadline, and
-// the child's end read from its wait status.
+// The import in a forked child process: limits set with setrlimit in the
+// child, which dies with its parent, the outcome read from a pipe under a
+// wall-clock deadline, and the child's end read from its wait status.
 #include "import_isolation.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,7 +35,20 @@ const bool ADDRESS_SPACE_LIMIT = true;
 const bool ADDRESS_SPACE_LIMIT = true;
 #endif
 
-[[noreturn]] void runChild(const std::string& path, const ImportLimits& limits, int fd) {
+// Past the wall-clock limit, which the parent keeps, the child may still use
+// this much processor time: a backstop should the parent be gone.
+const double SPARE_CPU_SECONDS = 10;
+
+[[noreturn]] void runChild(const std::string& path, const ImportLimits& limits, int fd,
+                           pid_t parent) {
+    // The child ends with its parent: a parent killed before the request took
+    // hold has made init the parent already.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(EXIT_FAILURE);
+    const rlim_t cpu = rlim_t(std::ceil(limits.seconds + SPARE_CPU_SECONDS));
+    const rlimit cpuTime = {cpu, cpu + 5};
+    setrlimit(RLIMIT_CPU, &cpuTime);
     // No core file for a crash that is expected and reported, and no
     // messages: the parent says what happened, in one line.
     const rlimit noCore = {0, 0};
@@ -52,17 +67,18 @@ const bool ADDRESS_SPACE_LIMIT = true;
     _exit(importInChild(path, fd));
 }
 
-std::string signalReason(int signal) {
+std::string signalReason(int signal, const ImportLimits& limits) {
     switch (signal) {
     case SIGSEGV:
     case SIGBUS:
-        return "the importer crashed on it (" + std::string(strsignal(signal)) + ")";
-    case SIGABRT:
-        return "the importer aborted on it";
     case SIGFPE:
     case SIGILL:
     case SIGTRAP:
         return "the importer crashed on it (" + std::string(strsignal(signal)) + ")";
+    case SIGABRT:
+        return "the importer aborted on it";
+    case SIGXCPU:
+        return timeReason(limits);
     default:
         return "the importer was ended by signal " + std::to_string(signal) + " (" +
                strsignal(signal) + ")";
@@ -80,6 +96,7 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     }
     // Whatever is buffered would otherwise be written twice.
     std::fflush(nullptr);
+    const pid_t parent = getpid();
     const pid_t child = fork();
     if (child < 0) {
         *reason = std::string("cannot start the importer: ") + std::strerror(errno);
@@ -89,7 +106,7 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     }
     if (child == 0) {
         close(pipeFds[0]);
-        runChild(path, limits, pipeFds[1]);
+        runChild(path, limits, pipeFds[1], parent);
     }
     close(pipeFds[1]);
 
@@ -138,7 +155,7 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     if (known)
         return ok;
     if (WIFSIGNALED(status))
-        *reason = signalReason(WTERMSIG(status));
+        *reason = signalReason(WTERMSIG(status), limits);
     else
         *reason = "the importer ended without a result (status " +
                   std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
