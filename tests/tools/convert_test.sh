@@ -128,6 +128,7 @@ broken=(
   "OBJ/testpoints.obj||it holds no triangles"
   "invalid/empty.obj||too small"
   "no/such/model.glb||there is no such file"
+  "convert/dae_accessor_wrap.dae||$crashed"
   "convert/ase_unique_representation.ase||it holds no triangles"
   "convert/uv_tiling_nan.ase||with its material's tiling, is not a finite number"
   "convert/ply_header_loop.ply|--time-limit 2|the importer did not finish within 2 s"

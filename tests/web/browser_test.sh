@@ -136,7 +136,7 @@ fi
 models=/usr/share/assimp/models/glTF2
 textured=$models/BoxTextured-glTF-Binary/BoxTextured.glb
 broken=$models/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb
-crashing=$LETTERBOT_SOURCE_DIR/tests/data/convert/ase_unique_representation.ase
+crashing=$LETTERBOT_SOURCE_DIR/tests/data/convert/dae_accessor_wrap.dae
 if [ ! -f "$LETTERBOT_SITE/letterbot-assets.wasm" ]; then
   fail "the site has no converter (letterbot-assets.js and .wasm)"
 elif [ ! -f "$textured" ] || [ ! -f "$broken" ]; then

@@ -64,7 +64,7 @@ both "$models/invalid" malformed.obj
 check "a broken model: the same refusal" "$(sed 's|/in/|DIR/|' "$work/web.txt")" \
   "$(sed "s|$models/invalid/|DIR/|" "$work/native/err.txt")"
 
-both "$LETTERBOT_SOURCE_DIR/tests/data/convert" ase_unique_representation.ase
+both "$LETTERBOT_SOURCE_DIR/tests/data/convert" dae_accessor_wrap.dae
 check "a model that crashes the importer traps the browser's" "$(cat "$work/web.txt")" \
   "trap: memory access out of bounds"
 finish
