@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows zip under Wine, unpacked as a user would: letterbot-assets check
 # on its data\, the converter (a textured model, the same files as on Linux; a
-# model that crashes the importer), the window and its picture with the
+# model that crashes the importer; two conversions at once; a killed converter
+# whose importer must go with it), the window and its picture with the
 # converted robot, the console trace against the simulated run, Escape, the
 # message box for a missing bitmap, and Ctrl+C.
 #   LETTERBOT_SOURCE_DIR  the repository
@@ -89,12 +90,12 @@ check "letterbot-assets.exe convert: status" "$LETTERBOT_STATUS" 0
 cmp -s data/robot.ase "$work/linux/data/robot.ase" && cmp -s data/robot_1.bmp "$work/linux/data/robot_1.bmp" &&
   ok "the converted duck is the Linux build's, file for file" ||
   fail "the converted duck differs from Linux's: $(head -c 600 "$work/convert.txt")"
-cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/ase_unique_representation.ase" crash.ase
+cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/dae_accessor_wrap.dae" crash.dae
 before=$(folder_state data)
-DISPLAY= wine_run 120 letterbot-assets.exe convert crash.ase data/robot.ase >"$work/crash.txt" 2>&1
+DISPLAY= wine_run 120 letterbot-assets.exe convert crash.dae data/robot.ase >"$work/crash.txt" 2>&1
 check "a model that crashes the importer: status" "$LETTERBOT_STATUS" 1
 check "a model that crashes the importer: its line" "$(tr -d '\r' <"$work/crash.txt")" \
-  "letterbot-assets: cannot convert crash.ase: the importer crashed on it (access violation, 0xC0000005)"
+  "letterbot-assets: cannot convert crash.dae: the importer crashed on it (access violation, 0xC0000005)"
 cp "$LETTERBOT_SOURCE_DIR/tests/data/convert/ply_header_loop.ply" loop.ply
 DISPLAY= wine_run 120 letterbot-assets.exe convert loop.ply data/robot.ase --time-limit 3 \
   >"$work/loop.txt" 2>&1
@@ -108,6 +109,74 @@ check "a model that asks the importer for 128 GiB: its line and status" \
   "letterbot-assets: cannot convert keys.3ds: the importer ran out of memory: it may use 4096 MiB (--memory-limit changes that) 1"
 [ "$(folder_state data)" = "$before" ] && ok "a crashed or stopped import writes nothing" ||
   fail "a crashed or stopped import changed data\\"
+
+# One conversion at a time writes into a folder: one stopped while it writes
+# (SIGSTOP, the moment its first temporary file is there) keeps a second one
+# waiting until it goes on, and the two leave one whole set, the second's.
+# And the importer ends with its converter, also one killed outright: its job
+# object ends it.
+# Started in the background as the process itself, which a signal reaches.
+wine_convert() {
+  env TMPDIR="$work" DISPLAY= "$wine_loader" letterbot-assets.exe convert "$@" >/dev/null 2>&1 &
+  converter=$!
+  on_exit "kill -KILL $converter 2>/dev/null || true"
+}
+mkdir spider && cp /usr/share/assimp/models/OBJ/spider.* /usr/share/assimp/models/OBJ/*.jpg spider/
+held=
+for attempt in 1 2 3; do
+  wine_convert spider/spider.obj data/robot.ase
+  first=$converter
+  until compgen -G 'data/.letterbot-convert-*.new' >/dev/null || ! kill -0 "$first" 2>/dev/null; do
+    :
+  done
+  kill -STOP "$first" 2>/dev/null
+  compgen -G 'data/.letterbot-convert-*.new' >/dev/null && held=1
+  wine_convert duck/duck.dae data/robot.ase --turn 90
+  second=$converter
+  waited=0
+  if [ -n "$held" ]; then
+    sleep 10
+    kill -0 "$second" 2>/dev/null && waited=1
+  fi
+  kill -CONT "$first"
+  status=0
+  wait "$first" || status=$?
+  wait "$second" || status=$?
+  [ -n "$held" ] && break
+done
+named=$(sed -n 's/.*\*BITMAP "data\\\(robot_[0-9]*\.bmp\)".*/\1/p' data/robot.ase | xargs)
+there=$(cd data && ls robot_[0-9]*.bmp | xargs)
+if [ -z "$held" ]; then
+  fail "a conversion was never caught while it wrote"
+else
+  [ "$waited" = 1 ] && [ "$status" -eq 0 ] && [ "$named" = "robot_1.bmp" ] && [ "$there" = "$named" ] &&
+    ! ls -A data | grep -q '^\.letterbot-convert' && ok "a second conversion waits for the first" ||
+    fail "two conversions at once: waited $waited, status $status, named '$named', there '$there'"
+fi
+wine_convert loop.ply data/robot.ase --time-limit 100
+parent=$converter
+# The importer is the program started again; its command line names this
+# scratch folder, which no other run shares.
+importer() { pgrep -f "import-child loop.ply" | while read -r pid; do
+  tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q "${work##*/}" && echo "$pid"; done; }
+child=
+for _ in $(seq 300); do
+  child=$(importer)
+  [ -n "$child" ] && break
+  sleep 0.1
+done
+kill -KILL "$parent" 2>/dev/null
+{ wait "$parent"; } 2>/dev/null
+for _ in $(seq 100); do
+  [ -z "$(importer)" ] && break
+  sleep 0.1
+done
+if [ -n "$child" ] && [ -z "$(importer)" ]; then
+  ok "the importer ends with its converter"
+else
+  fail "the importer (${child:-not seen}) outlived its converter"
+  [ -n "$(importer)" ] && kill -KILL $(importer)
+fi
 cd "$work"
 end_wine
 
