@@ -233,12 +233,12 @@ bool sameFile(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, error) && !error;
 }
 
-// The model and the picture files it was made from, which no output may replace.
+// The model and the picture files it was made from, which no output may
+// replace. An embedded picture's origin names no file, and matches none.
 std::vector<std::string> inputsOf(const char* model, const ImportedModel& imported) {
     std::vector<std::string> inputs = {model};
     for (const ImportedPicture& picture : imported.pictures)
-        if (picture.origin.compare(0, 9, "embedded ") != 0)
-            inputs.push_back(picture.origin);
+        inputs.push_back(picture.origin);
     return inputs;
 }
 
