@@ -9,12 +9,12 @@
 # one line, status 1, and nothing written. Pictures come only from the
 # model's folder. The converter never replaces or removes a file it did not
 # write, and a stop at any step of its swap, or two runs at once, leave one
-# whole set: RENAME_FAULT is a stand-in for rename() that stops it.
-#   convert_test.sh TOOL DATA RENAME_FAULT [sanitized]
+# whole set: SWAP_FAULTS holds stand-ins for rename() and fsync() that stop it.
+#   convert_test.sh TOOL DATA SWAP_FAULTS [sanitized]
 set -u
 tool=$(realpath "$1")
 data=$(realpath "$2")
-rename_fault=$(realpath "$3")
+swap_faults=$(realpath "$3")
 sanitized=${4:-}
 inputs="$(cd "$(dirname "$0")/../data/convert" && pwd)"
 models=/usr/share/assimp/models
@@ -255,7 +255,7 @@ whole_set() {
 }
 spider="$models/OBJ/spider.obj" duck="$models/Collada/duck.dae"
 box="$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb"
-preload=(env LD_PRELOAD="$rename_fault" ASAN_OPTIONS=verify_asan_link_order=0)
+preload=(env LD_PRELOAD="$swap_faults" ASAN_OPTIONS=verify_asan_link_order=0)
 
 # A conversion with fewer textures than the last removes exactly the bitmaps
 # that the last one's model named.
@@ -299,7 +299,7 @@ for signal in TERM KILL; do
     status=0
     # The braces keep the shell's own line about the stopped run.
     { (cd "$folder" && exec "${preload[@]}" LETTERBOT_RENAME_FAULT_AT="$at" \
-      LETTERBOT_RENAME_FAULT_SIGNAL="$(kill -l "$signal")" \
+      LETTERBOT_FAULT_SIGNAL="$(kill -l "$signal")" \
       "$tool" convert "$duck" data/robot.ase >/dev/null 2>&1) || status=$?; } 2>/dev/null
     [ "$status" -eq 0 ] && break # fewer renames than that
     if [ "$signal" = TERM ]; then
@@ -314,6 +314,15 @@ for signal in TERM KILL; do
   [ "$at" -gt 3 ] && ok "SIG$signal after each of $((at - 1)) renames leaves one whole set" ||
     fail "SIG$signal: only $at renames"
 done
+# SIGTERM once the third temporary file is written: the run removes its
+# temporary files itself, and the earlier set stays as it was.
+before=$(folder_state "$folder/data")
+status=0
+{ (cd "$folder" && exec "${preload[@]}" LETTERBOT_FSYNC_FAULT_AT=3 LETTERBOT_FAULT_SIGNAL=15 \
+  "$tool" convert "$spider" data/robot.ase >/dev/null 2>&1) || status=$?; } 2>/dev/null
+[ "$status" -eq 143 ] && [ "$(folder_state "$folder/data")" = "$before" ] &&
+  ok "SIGTERM while writing leaves the earlier set and nothing else" ||
+  fail "SIGTERM while writing: status $status, $(ls -A "$folder/data" | xargs)"
 (cd "$folder" && "$tool" check data >check.txt 2>&1) ||
   fail "check after the stops: $(grep -v '^ok' "$folder/check.txt")"
 for round in 1 2 3; do
