@@ -43,10 +43,11 @@ string(SUBSTRING "${GLU_SOURCE}" 0 ${GLU_NOTICE_END} GLU_NOTICE)
 file(WRITE ${SITE_DIR}/LICENSE-GLU.txt "GLU 9.0.2 (src/libutil), under this notice:\n\n${GLU_NOTICE}\n")
 
 # The baseline page for the figures (bench/web_figures.sh): the same page with a
-# program that only clears and presents, in build-web/baseline/.
+# program that only clears and presents, in build-web/baseline/, with the same
+# packed data, which the page fetches for every program.
 add_executable(empty_loop EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/empty_loop.cpp)
 target_link_libraries(empty_loop PRIVATE letterbot_core)
-target_link_options(empty_loop PRIVATE ${WEB_LINK_OPTIONS})
+target_link_options(empty_loop PRIVATE ${WEB_LINK_OPTIONS} --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 set_target_properties(empty_loop PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/baseline
                       OUTPUT_NAME letterbot SUFFIX .js)
 foreach(file ${PAGE_FILES})

@@ -1,8 +1,8 @@
 // The browser side of the platform layer: message boxes as the page's modal
 // alert, no stop requests (a page has no signals and no display to lose), and
-// one pass of the main loop per animation frame. Paths and files are
-// files_posix.cpp's, on the in-memory file system that the page fills with
-// data/ before the program starts.
+// one pass of the main loop per animation frame, which the page may pause.
+// Paths and files are files_posix.cpp's, on the in-memory file system that
+// the page fills with data/ before the program starts.
 #include "platform/platform.h"
 
 #include "platform/console_messages.h"
@@ -33,15 +33,25 @@ namespace {
 
 void (*mainLoopPass)();
 bool stopAsked;
+bool paused;
 
 void runPassThenAskForTheNext(void*) {
     if (stopAsked)
         return;
-    mainLoopPass();
+    if (!paused)
+        mainLoopPass();
     emscripten_async_call(runPassThenAskForTheNext, nullptr, -1);
 }
 
 } // namespace
+
+// The page's Pause and Play: while paused, frames still come but run no
+// pass, so the runtime stays and nothing of the program moves; input waits
+// in its queue. The program paces itself on the clock one step a pass, so
+// the time paused makes no jump. Asked before main, the first pass waits.
+extern "C" EMSCRIPTEN_KEEPALIVE void letterbot_pause(int pause) {
+    paused = pause != 0;
+}
 
 // The page calls this before it starts the program again on a fresh canvas:
 // the next frame runs no pass and asks for none, so nothing holds the runtime

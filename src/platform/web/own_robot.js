@@ -3,17 +3,33 @@
 // converter, `letterbot-assets convert`, compiled to WebAssembly as a second
 // module that the page loads only then and runs in a worker of its own; the
 // program then starts again with the result as data/robot.ase and its
-// bitmaps. Uses startProgram from page.js.
+// bitmaps. A model larger than 256 MiB is refused before it is read, and a
+// link that stalls, trickles or takes too long is given up. Uses
+// startProgram, byId and firstLine from page.js.
 "use strict";
 
 // What the converter reads as a model; any other file is a companion (a
 // glTF's buffers, an OBJ's materials, pictures).
 const MODEL_EXTENSIONS = ["glb", "gltf", "obj", "fbx", "dae", "blend", "3ds", "ase", "ply", "stl"];
 
+// The most a model with its companion files may weigh, 256 MiB: more would
+// hold a phone's tab for long, or lose it.
+const MAX_MODEL_BYTES = 256 * 1024 * 1024;
+// A link is given up when fewer than LINK_MIN_BYTES arrive in LINK_STALL_SECONDS
+// (a server that stalls, or trickles), and when it has not arrived whole in
+// LINK_SECONDS.
+const LINK_STALL_SECONDS = 15;
+const LINK_MIN_BYTES = 1024;
+const LINK_SECONDS = 60;
+
 const ownRobot = byId("own-robot");
 const report = byId("model-report");
 const modelInput = byId("model-file");
 const shippedButton = byId("shipped");
+const fetching = byId("fetching");
+const fetchProgress = byId("fetch-progress");
+const fetchBytes = byId("fetch-bytes");
+const cancelButton = byId("cancel");
 
 function say(state, lines) {
   ownRobot.dataset.state = state;
@@ -58,7 +74,8 @@ async function runConverter(files, model) {
       event.preventDefault();
       finish(reject, new Error(event.message || "the converter's worker failed"));
     };
-    worker.postMessage({ code, files, model });
+    // The files' bytes move to the worker rather than being copied.
+    worker.postMessage({ code, files, model }, [...new Set(files.map(file => file.bytes.buffer))]);
   });
 }
 
@@ -73,9 +90,10 @@ function inPath(path) {
 }
 
 // Converts the model among `files` ({path, bytes}: one model, any companions
-// at their relative paths) and starts the program with it. The program that
-// runs goes on unless the model becomes the robot.
-async function convert(files) {
+// at their relative paths) and starts the program with it (its canvas taking
+// the focus, as `focus` says). The program that runs goes on unless the model
+// becomes the robot.
+async function convert(files, { focus = true } = {}) {
   // A hidden file (a name that starts with a dot, such as a Mac's "._NAME")
   // is never the model.
   const models = files.filter(file => MODEL_EXTENSIONS.includes(extension(file.path)) &&
@@ -94,7 +112,7 @@ async function convert(files) {
     const inFiles = files.map(file => ({ path: inPath(file.path), bytes: file.bytes }));
     const answer = await runConverter(inFiles, inPath(model));
     if (answer.trap) {
-      say("failed", [`The importer failed on ${model} (${answer.trap}); the page stays as it was.`]);
+      say("failed", [`The importer failed on ${model} (${firstLine(answer.trap)}); the page stays as it was.`]);
       return;
     }
     if (answer.timeout) {
@@ -109,7 +127,7 @@ async function convert(files) {
     }
     say("converted", answer.printed);
     shippedButton.hidden = false;
-    startProgram(answer.written, `your robot (${model})`);
+    startProgram(answer.written, `your robot (${model})`, { focus });
   } catch (error) {
     say("failed", [`${model} could not be converted: ${error.message || error}`]);
   } finally {
@@ -117,15 +135,30 @@ async function convert(files) {
   }
 }
 
+const megabytes = bytes => `${(bytes / 1048576).toFixed(1)} MiB`;
+
+// Reads picked or dropped files ({path, file}) into memory, unless together
+// they weigh more than a model may: then says so and reads none.
 async function readFiles(list) {
+  const total = list.reduce((sum, { file }) => sum + file.size, 0);
+  if (total > MAX_MODEL_BYTES) {
+    say("refused", [`${list.map(({ path }) => path).join(", ")}: ${megabytes(total)} in all, more than ` +
+                    `the ${megabytes(MAX_MODEL_BYTES)} a model may have; the page stays as it was.`]);
+    return null;
+  }
   return Promise.all(list.map(async ({ path, file }) =>
     ({ path, bytes: new Uint8Array(await file.arrayBuffer()) })));
 }
 
-modelInput.addEventListener("change", async () => {
+async function convertRead(list) {
+  const files = await readFiles(list);
+  if (files) await convert(files);
+}
+
+modelInput.addEventListener("change", () => {
   const files = [...modelInput.files].map(file => ({ path: file.name, file }));
   modelInput.value = "";
-  if (files.length) convert(await readFiles(files));
+  if (files.length) convertRead(files);
 });
 
 // Every file of a dropped folder, with its path inside the drop.
@@ -165,7 +198,7 @@ document.addEventListener("drop", async event => {
     say("failed", [`The dropped files could not be read: ${error.message || error}`]);
     return;
   }
-  if (files.length) convert(await readFiles(files));
+  if (files.length) convertRead(files);
 });
 
 shippedButton.addEventListener("click", () => {
@@ -174,10 +207,83 @@ shippedButton.addEventListener("click", () => {
   startProgram();
 });
 
+// Fetches a linked model with the page's limits, showing the bytes received
+// and offering Cancel. Resolves with its bytes; rejects with the reason it
+// was not taken, in words.
+async function fetchLinked(address, url) {
+  const controller = new AbortController();
+  let reason = null;
+  const stop = why => {
+    if (!reason) reason = why;
+    controller.abort();
+  };
+  let received = 0;
+  let declared = 0;
+  const show = () => {
+    fetchProgress.max = declared || 1;
+    if (declared) fetchProgress.value = Math.min(received, declared);
+    else fetchProgress.removeAttribute("value");
+    fetchBytes.textContent = `${received.toLocaleString("en")} bytes` +
+      (declared ? ` of ${declared.toLocaleString("en")}` : "") + " received";
+  };
+  let windowStart = 0;
+  const stallWatch = setInterval(() => {
+    if (received - windowStart < LINK_MIN_BYTES) {
+      stop(`it came too slowly (${(received - windowStart).toLocaleString("en")} bytes in the last ` +
+           `${LINK_STALL_SECONDS} s); the page gave it up`);
+    }
+    windowStart = received;
+  }, LINK_STALL_SECONDS * 1000);
+  const overall = setTimeout(() => stop(`it had not arrived within ${LINK_SECONDS} s; the page gave it up`),
+                             LINK_SECONDS * 1000);
+  cancelButton.onclick = () => stop("fetching it was cancelled");
+  fetching.hidden = false;
+  show();
+  try {
+    const response = await fetch(address, { signal: controller.signal });
+    if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+    declared = Number(response.headers.get("Content-Length")) || 0;
+    if (declared > MAX_MODEL_BYTES) {
+      stop(`it is ${megabytes(declared)}, more than the ${megabytes(MAX_MODEL_BYTES)} a model may have`);
+    }
+    const reader = response.body.getReader();
+    const chunks = [];
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      received += value.length;
+      if (received > MAX_MODEL_BYTES) {
+        stop(`it passed the ${megabytes(MAX_MODEL_BYTES)} a model may have`);
+        break;
+      }
+      chunks.push(value);
+      show();
+    }
+    if (reason) throw new Error(reason);
+    const bytes = new Uint8Array(received);
+    let at = 0;
+    for (const chunk of chunks) {
+      bytes.set(chunk, at);
+      at += chunk.length;
+    }
+    return bytes;
+  } catch (error) {
+    throw new Error(reason ? `The model at ${url} was not taken: ${reason}.`
+                           : `The model at ${url} could not be fetched: ${firstLine(error.message || error)}`);
+  } finally {
+    clearInterval(stallWatch);
+    clearTimeout(overall);
+    cancelButton.onclick = null;
+    fetching.hidden = true;
+  }
+}
+
 // The model a link names: fetched, then converted, before the program starts;
-// without it the shipped robot starts as it would.
+// meanwhile the page says what it waits for. Without it the shipped robot
+// starts as it would.
 async function startWithLinkedModel(url) {
-  say("fetching", [`Fetching ${url}\u2026`]);
+  say("fetching", [`Fetching the model at ${url}\u2026`]);
+  byId("status").textContent = `letterbot waits for the model at ${url}; Cancel starts the shipped robot.`;
   let bytes, name;
   try {
     const address = new URL(url, location.href);
@@ -188,14 +294,14 @@ async function startWithLinkedModel(url) {
     } catch (malformed) {
       // kept as it is written
     }
-    const response = await fetch(address);
-    if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-    bytes = new Uint8Array(await response.arrayBuffer());
+    bytes = await fetchLinked(address, url);
   } catch (error) {
-    say("failed", [`The model at ${url} could not be fetched: ${error.message || error}`]);
-    startProgram();
+    const message = firstLine(error.message || error);
+    say("failed", [message.startsWith("The model at ") ? message
+                                                      : `The model at ${url} could not be fetched: ${message}`]);
+    startProgram([], undefined, { focus: false });
     return;
   }
-  await convert([{ path: name || "model", bytes }]);
-  if (ownRobot.dataset.state !== "converted") startProgram();
+  await convert([{ path: name || "model", bytes }], { focus: false });
+  if (ownRobot.dataset.state !== "converted") startProgram([], undefined, { focus: false });
 }

@@ -1,14 +1,15 @@
 // letterbot's page: starts the program (letterbot.js) on a fresh canvas, shows
-// its console and how it ended, and gives it full screen and touch. A touch
+// its console and how it ended, offers to start it again, holds and resumes
+// its main loop, and gives it full screen, touch and the keyboard alone. A
 // control holds keys and mouse buttons as the keyboard and mouse would, on the
 // program's canvas, so the program reads them as it reads those.
 "use strict";
 
 // What an exit status means, as far as a page can end (the README's table).
 const MEANINGS = {
-  200: "it ended with Escape",
-  1: "\"error.txt\" could not be created",
-  2: "its video could not start: this browser gives the page no WebGL",
+  200: "Escape or End ended it",
+  1: "it could not create \"error.txt\"",
+  2: "it could not start its video: this browser gives the page no WebGL",
   3: "a texture bitmap is missing or cannot be decoded",
 };
 const MAX_ERROR_LINES = 20;
@@ -21,17 +22,49 @@ const errors = byId("errors");
 const statusLine = byId("status");
 const errorLog = byId("error-log");
 const note = byId("note");
+const consoleLines = byId("console-lines");
+const againButton = byId("again");
+const pauseButton = byId("pause");
+const playOver = byId("play-over");
 
-// The program now running: its Module, its canvas, and whether it has ended.
+// The program now running: its Module, its canvas, the passes it has made
+// (one trace line each), and whether it has ended.
 let program = null;
 // The page's own canvas, which the first start takes: it has no context yet.
+// Every later canvas gets its name and description.
 let unusedCanvas = byId("canvas");
+const CANVAS_ATTRIBUTES = ["role", "aria-label", "aria-describedby"]
+  .map(name => [name, unusedCanvas.getAttribute(name)]);
+// What the last start ran with, for Start again.
+let lastStart = { files: [], what: "the shipped robot" };
+// The page holds the program's main loop while paused; with reduced motion
+// asked for, the program waits for Play before its first pass.
+let paused = matchMedia("(prefers-reduced-motion: reduce)").matches;
+
+// An error's message as the page shows it: its first line, without the
+// source WebKit appends to it (" (evaluating '...')", which may run over lines).
+const firstLine = text => String(text).split("\n")[0].replace(/ \(evaluating '.*$/, "");
 
 function showError(line) {
   const div = document.createElement("div");
   div.textContent = line;
   errors.append(div);
   while (errors.childElementCount > MAX_ERROR_LINES) errors.firstElementChild.remove();
+  consoleLines.hidden = false;
+}
+
+function showNote(text) {
+  note.textContent = text;
+  consoleLines.hidden = !text && !errors.childElementCount;
+}
+
+// The program is over, however it ended: the page offers it again, with the
+// focus there.
+function offerStartAgain() {
+  pauseButton.disabled = true;
+  playOver.hidden = true;
+  againButton.hidden = false;
+  againButton.focus();
 }
 
 function ended(module, status) {
@@ -39,7 +72,8 @@ function ended(module, status) {
   if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
   statusLine.dataset.exitStatus = String(status);
   const meaning = MEANINGS[status];
-  statusLine.textContent = `letterbot ended with status ${status}` + (meaning ? `: ${meaning}.` : ".");
+  statusLine.textContent = `letterbot has ended (exit status ${status})` + (meaning ? `: ${meaning}.` : ".");
+  offerStartAgain();
   if (status === 200) return;
   try {
     const text = module.FS.readFile("/error.txt", { encoding: "utf8" });
@@ -64,7 +98,7 @@ function removeAskedAsset(fs) {
   }
   try {
     fs.unlink(path);
-    note.textContent = `(${path.slice(1)} was taken away before the start)`;
+    showNote(`(${path.slice(1)} was taken away before the start)`);
   } catch (error) {
     showError(`?without=${asked}: there is no such file`);
   }
@@ -88,18 +122,49 @@ function stopProgram() {
   else if (old.module._letterbot_stop) old.module._letterbot_stop();
 }
 
+// The program's code and data, fetched once per page load and used by every
+// start of the program: letterbot.wasm compiled as it arrives, letterbot.data
+// whole. A failed fetch is tried again at the next start.
+let programFiles = null;
+
+function fetched(url) {
+  return fetch(url).then(response => {
+    if (!response.ok) throw new Error(`${url}: ${response.status} ${response.statusText}`);
+    return response;
+  });
+}
+
+function loadProgramFiles() {
+  if (!programFiles) {
+    const code = fetched("letterbot.wasm").then(response => {
+      // A server that does not call it application/wasm still serves it.
+      const whole = response.clone();
+      return WebAssembly.compileStreaming(response)
+        .catch(() => whole.arrayBuffer().then(bytes => WebAssembly.compile(bytes)));
+    });
+    const data = fetched("letterbot.data").then(response => response.arrayBuffer());
+    programFiles = Promise.all([code, data]);
+    programFiles.catch(() => { programFiles = null; });
+  }
+  return programFiles;
+}
+loadProgramFiles();
+
 // Starts the program on a fresh canvas (a second WebGL context on the same
 // canvas would be the first one, with its state). Each of `files`, {path,
-// bytes}, is written over the packed data before main runs.
-function startProgram(files = [], what = "the shipped robot") {
+// bytes}, is written over the packed data before main runs. The new canvas
+// takes the focus, but at the page's own first start.
+function startProgram(files = [], what = "the shipped robot", { focus = true } = {}) {
   stopProgram();
   releaseAll();
+  lastStart = { files, what };
   const canvas = unusedCanvas || document.createElement("canvas");
   unusedCanvas = null;
   canvas.id = "canvas";
   canvas.width = 1024;
   canvas.height = 768;
   canvas.tabIndex = 0;
+  for (const [name, value] of CANVAS_ATTRIBUTES) canvas.setAttribute(name, value);
   stage.prepend(canvas);
   // A program stopped for the next one says and shows nothing more.
   const current = () => program !== null && program.module === module;
@@ -111,11 +176,22 @@ function startProgram(files = [], what = "the shipped robot") {
       if (!current()) return;
       console.log(line);
       trace.textContent = line;
+      passed();
     },
     printErr(line) {
       if (!current()) return;
       console.error(line);
       showError(line);
+    },
+    // The code and data this page has already fetched.
+    instantiateWasm(imports, receive) {
+      loadProgramFiles()
+        .then(([code]) => WebAssembly.instantiate(code, imports).then(instance => receive(instance, code)))
+        .catch(error => failedToLoad(error));
+      return {};
+    },
+    getPreloadedPackage() {
+      return program && current() ? program.data.slice(0) : null;
     },
     onRuntimeInitialized() {
       if (!current()) {
@@ -124,6 +200,9 @@ function startProgram(files = [], what = "the shipped robot") {
       }
       for (const file of files) module.FS.writeFile(file.path, file.bytes);
       removeAskedAsset(module.FS);
+      module._letterbot_pause(paused ? 1 : 0);
+      program.started = true;
+      showPaused();
       statusLine.textContent = `letterbot is running with ${what}.`;
     },
     onExit(status) {
@@ -135,20 +214,58 @@ function startProgram(files = [], what = "the shipped robot") {
       }
     },
     onAbort(what) {
-      if (current()) statusLine.textContent = `letterbot stopped: ${what}`;
+      if (!current()) return;
+      program.ended = true;
+      releaseAll();
+      statusLine.textContent = `letterbot stopped: ${firstLine(what)}`;
+      offerStartAgain();
     },
   };
-  program = { module, canvas, ended: false };
+  const failedToLoad = error => {
+    if (!current() || program.ended) return;
+    program.ended = true;
+    statusLine.textContent = `letterbot could not be loaded: ${firstLine(error.message || error)}`;
+    offerStartAgain();
+  };
+  program = { module, canvas, ended: false, started: false, passes: 0, data: null };
   trace.textContent = "(loading)";
   errors.replaceChildren();
-  note.textContent = "";
+  showNote("");
   errorLog.hidden = true;
+  againButton.hidden = true;
+  pauseButton.disabled = false;
   delete statusLine.dataset.exitStatus;
   statusLine.textContent = "Loading letterbot\u2026";
+  showPaused();
+  if (focus) canvas.focus();
   // Where one run's trace ends and the next begins, for whoever reads the console.
   console.debug(`letterbot: started with ${what}`);
-  createLetterbot(module);
+  loadProgramFiles().then(([, data]) => {
+    if (!current()) return;
+    program.data = data;
+    createLetterbot(module);
+  }, failedToLoad);
 }
+
+// Pause holds the program's main loop and Play lets it go on (the platform's
+// letterbot_pause); a program still loading starts as the page says.
+function showPaused() {
+  pauseButton.textContent = paused ? "Play" : "Pause";
+  playOver.hidden = !paused || !program || program.ended;
+}
+
+function setPaused(value) {
+  paused = value;
+  if (program && program.started && !program.ended) program.module._letterbot_pause(paused ? 1 : 0);
+  showPaused();
+}
+pauseButton.addEventListener("click", () => setPaused(!paused));
+playOver.addEventListener("click", () => {
+  setPaused(false);
+  if (program) program.canvas.focus();
+});
+
+againButton.addEventListener("click", () => startProgram(lastStart.files, lastStart.what));
 
 // Held keys and buttons, counted: two controls that both hold left Shift let
 // go of it only when both are let go.
@@ -177,32 +294,110 @@ function hold(names, down) {
   }
 }
 
-// Lets go of everything, gestures included: the program ended or starts again.
+// What waits for the program to make more passes: {pass, action}.
+let afterPasses = [];
+
+function passed() {
+  program.passes++;
+  const due = afterPasses.filter(waiting => waiting.pass <= program.passes);
+  afterPasses = afterPasses.filter(waiting => waiting.pass > program.passes);
+  for (const waiting of due) waiting.action();
+}
+
+const padControls = [];
+
+// Lets go of everything, gestures and controls included: the program ended
+// or starts again.
 function releaseAll() {
   for (const [name, count] of held) if (count > 0) send(name, false);
   held.clear();
+  afterPasses = [];
+  for (const control of padControls) control.reset();
   fingers.clear();
   gesture = [];
 }
 
-// The pad: each control holds its keys and buttons while a finger is on it.
-for (const control of document.querySelectorAll("[data-hold]")) {
-  const names = control.dataset.hold.split(" ");
-  const touching = new Set();
-  control.addEventListener("pointerdown", event => {
-    event.preventDefault(); // keeps the focus, and the keys, on the canvas
-    if (touching.has(event.pointerId)) return;
-    touching.add(event.pointerId);
-    control.setPointerCapture(event.pointerId);
-    hold(names, true);
-  });
-  const letGo = event => {
-    if (touching.delete(event.pointerId)) hold(names, false);
+// The pad: each control holds its keys and buttons while a finger, the mouse
+// or Space or Enter is on it, and for at least two passes of the program, so
+// that the program sees even a quick tap or click.
+const MIN_PASSES = 2;
+for (const element of document.querySelectorAll("[data-hold]")) {
+  const names = element.dataset.hold.split(" ");
+  const holders = new Set();
+  let holding = false;
+  let pressedAt = 0;
+  let release = null;
+  const control = {
+    reset() {
+      holders.clear();
+      holding = false;
+      release = null;
+      element.classList.remove("holding");
+    },
   };
-  control.addEventListener("pointerup", letGo);
-  control.addEventListener("pointercancel", letGo);
-  control.addEventListener("contextmenu", event => event.preventDefault());
+  padControls.push(control);
+  const letGoNow = () => {
+    release = null;
+    if (holders.size || !holding) return;
+    holding = false;
+    element.classList.remove("holding");
+    hold(names, false);
+  };
+  const press = who => {
+    if (!program || program.ended || holders.has(who)) return;
+    holders.add(who);
+    if (release) {
+      afterPasses = afterPasses.filter(waiting => waiting !== release);
+      release = null;
+    }
+    if (holding) return;
+    holding = true;
+    pressedAt = program.passes;
+    element.classList.add("holding");
+    hold(names, true);
+  };
+  const letGo = who => {
+    if (!holders.delete(who) || holders.size || !holding) return;
+    if (!program || program.passes >= pressedAt + MIN_PASSES) return letGoNow();
+    release = { pass: pressedAt + MIN_PASSES, action: letGoNow };
+    afterPasses.push(release);
+  };
+  element.addEventListener("pointerdown", event => {
+    event.preventDefault(); // keeps the focus, and the keys, on the canvas
+    element.setPointerCapture(event.pointerId);
+    press(event.pointerId);
+  });
+  element.addEventListener("pointerup", event => letGo(event.pointerId));
+  element.addEventListener("pointercancel", event => letGo(event.pointerId));
+  element.addEventListener("contextmenu", event => event.preventDefault());
+  // Space and Enter hold it as long as they are down; neither clicks it.
+  const isHoldKey = event => event.code === "Space" || event.code === "Enter" || event.code === "NumpadEnter";
+  element.addEventListener("keydown", event => {
+    if (!isHoldKey(event)) return;
+    event.preventDefault();
+    if (!event.repeat) press(event.code);
+  });
+  element.addEventListener("keyup", event => {
+    if (!isHoldKey(event)) return;
+    event.preventDefault();
+    letGo(event.code);
+  });
+  element.addEventListener("blur", () => {
+    for (const who of [...holders]) if (typeof who === "string") letGo(who);
+  });
+  // A click that no pointer or key made (a screen reader's): a tap.
+  element.addEventListener("click", event => {
+    if (event.detail !== 0 || holders.size) return;
+    press("click");
+    letGo("click");
+  });
 }
+
+const controlsButton = byId("controls");
+controlsButton.addEventListener("click", () => {
+  const shown = document.documentElement.classList.toggle("controls");
+  controlsButton.setAttribute("aria-expanded", String(shown));
+});
 
 // Gestures over the canvas: one finger held to the right of where it touched
 // turns the camera, to the left the other way; two fingers spread bring it
@@ -264,18 +459,21 @@ for (const type of ["pointerup", "pointercancel"]) {
 
 // The right button's menu stays off the picture, and any button gives it the
 // keys (the middle one would not by itself: the program keeps it from
-// starting the browser's autoscroll).
+// starting the browser's autoscroll); the buttons the pad holds for it leave
+// the focus on the pad.
 stage.addEventListener("contextmenu", event => {
   if (event.target.tagName === "CANVAS") event.preventDefault();
 });
 stage.addEventListener("mousedown", event => {
-  if (event.target.tagName === "CANVAS") event.target.focus();
+  if (event.isTrusted && event.target.tagName === "CANVAS") event.target.focus();
 });
 
 // End: Escape, held until the program has ended (pressed again if End is, in
-// case the program was still loading the first time).
+// case the program was still loading the first time); a paused program goes
+// on to see it.
 function endProgram() {
   if (!program || program.ended) return;
+  if (paused) setPaused(false);
   if (held.get("Escape")) hold(["Escape"], false);
   hold(["Escape"], true);
 }
@@ -308,5 +506,5 @@ document.addEventListener("DOMContentLoaded", () => {
   const linked = new URLSearchParams(location.search).get("model");
   if (typeof createLetterbot !== "function") statusLine.textContent = "letterbot.js could not be loaded.";
   else if (linked) startWithLinkedModel(linked);
-  else startProgram();
+  else startProgram([], undefined, { focus: false });
 });
