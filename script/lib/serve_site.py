@@ -4,7 +4,8 @@ media types a browser needs to compile WebAssembly as it arrives.
 
     serve_site.py FOLDER [PORT]     PORT 0 takes a free one; Ctrl+C stops.
 
-The browser test imports make_server to serve the site from its own process."""
+The browser test imports make_server to serve the site from its own process,
+with a handler of its own (tests/web/page_server.py)."""
 import functools
 import http.server
 import sys
@@ -29,8 +30,8 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
             super().log_message(format, *args)
 
 
-def make_server(folder, port=0, quiet=False):
-    handler = type("Handler", (SiteHandler,), {"quiet": quiet})
+def make_server(folder, port=0, quiet=False, handler=SiteHandler):
+    handler = type("Handler", (handler,), {"quiet": quiet})
     return http.server.ThreadingHTTPServer(
         ("127.0.0.1", port), functools.partial(handler, directory=folder))
 
