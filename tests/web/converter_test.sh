@@ -2,8 +2,8 @@
 # The browser's converter (the site's letterbot-assets module, run by node as
 # the page runs it: files in its memory, then callMain) against the desktop's:
 # the same files, byte for byte, for models with embedded and with separate
-# pictures, the same refusal, and a model that crashes the importer natively
-# traps it, which the caller sees as an exception.
+# pictures, the same refusal with status 1, and a model that crashes the
+# importer natively traps it, which the caller sees as an exception.
 #   LETTERBOT_SOURCE_DIR  the repository
 #   LETTERBOT_TOOLS       the Linux build (letterbot-assets)
 #   LETTERBOT_SITE        the browser's site (letterbot-assets.js and .wasm)
@@ -48,19 +48,31 @@ both() {
     "$folder" "$model" "$@" >web.txt 2>&1)
 }
 
-for entry in "glTF2/BoxTextured-glTF-Binary|BoxTextured.glb" "Collada|duck.dae|--turn 90" \
-  "OBJ|spider.obj|--height 2"; do
-  IFS='|' read -r folder model options <<<"$entry"
+# Each model converts on the desktop (status 0) into the files named, and the
+# browser's converter writes the same files, byte for byte.
+for entry in "glTF2/BoxTextured-glTF-Binary|BoxTextured.glb||robot.ase robot_1.bmp" \
+  "Collada|duck.dae|--turn 90|robot.ase robot_1.bmp" \
+  "OBJ|spider.obj|--height 2|robot.ase robot_1.bmp robot_2.bmp robot_3.bmp robot_4.bmp robot_5.bmp"; do
+  IFS='|' read -r folder model options expected <<<"$entry"
   # shellcheck disable=SC2086 # the options are words
   both "$models/$folder" "$model" $options
-  if grep -qx "status 0" "$work/web.txt" && diff -r "$work/native/data" "$work/web/data" >/dev/null; then
+  written=$(LC_ALL=C ls "$work/native/data" | xargs)
+  if ! grep -qx "status 0" "$work/native/err.txt" || [ "$written" != "$expected" ]; then
+    fail "$model: the desktop's converter did not write $expected: $written; $(head -c 400 "$work/native/err.txt")"
+  elif grep -qx "status 0" "$work/web.txt" && diff -r "$work/native/data" "$work/web/data" >/dev/null; then
     ok "$model: the browser's converter writes the desktop's files, $(ls "$work/web/data" | wc -l) of them"
   else
     fail "$model: the browser's converter differs: $(head -c 400 "$work/web.txt")"
   fi
 done
 
+# A broken model: both refuse it, with status 1 and one "cannot convert" line
+# that says the same.
 both "$models/invalid" malformed.obj
+refusal="^letterbot-assets: cannot convert DIR/malformed.obj: "
+check "a broken model: both refuse it with status 1" \
+  "$(tail -n 1 "$work/native/err.txt"), $(tail -n 1 "$work/web.txt"), $(sed "s|$models/invalid/|DIR/|" "$work/native/err.txt" | grep -c "$refusal"), $(sed 's|/in/|DIR/|' "$work/web.txt" | grep -c "$refusal")" \
+  "status 1, status 1, 1, 1"
 check "a broken model: the same refusal" "$(sed 's|/in/|DIR/|' "$work/web.txt")" \
   "$(sed "s|$models/invalid/|DIR/|" "$work/native/err.txt")"
 
