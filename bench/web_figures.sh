@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Figures of the browser's page beside the desktop program, in one run on this
-# machine: the size of the site's files (bytes and gzip -9), of the page
-# without a model and of the converter it loads only for a model of one's own;
-# the time from navigation to the first trace line and the passes per second in
-# headless Chromium (WebGL on SwiftShader), the same for the baseline page,
-# which only clears and presents, and the native program's passes per second
-# under Xvfb (Mesa's llvmpipe). Both renderers draw in software on the same
-# processor. For each page, where the time goes: how long a pass takes on the
-# page's thread, and how busy Chromium's GPU process (where SwiftShader draws)
-# and the page's renderer keep the processor. Then, for textured .glb models of
-# about 12,000 and 250,000 triangles (bench/textured_glb.py), the time from
-# choosing one to the program's first trace line with it, with the converter
-# cold and warm.
+# Figures of the browser's page in Chromium, Firefox and WebKit beside the
+# desktop program, in one run on this machine: the size of the site's files
+# (bytes and gzip -9), of the page without a model and of the converter it
+# loads only for a model of one's own; for each engine the time from
+# navigation to the first trace line, the passes per second and the bytes one
+# load of the page fetches (headless Chromium draws WebGL with SwiftShader,
+# Firefox and WebKit with Mesa's llvmpipe in Xvfb), and in Chromium the same
+# for the baseline page, which only clears and presents, and where the time
+# goes: how long a pass takes on the page's thread, and how busy Chromium's
+# GPU process (where SwiftShader draws) and the page's renderer keep the
+# processor; the native program's passes per second under Xvfb (llvmpipe).
+# All of them draw in software on the same processor. Then, for textured .glb
+# models of about 12,000 triangles in every engine and 250,000 in Chromium
+# (bench/textured_glb.py), the time from choosing one to the program's first
+# trace line with it, with the converter cold and warm.
 #   bench/web_figures.sh [SECONDS]   (default 10)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -47,42 +49,50 @@ sizes "the page without a model" index.html page.js own_robot.js letterbot.js le
 sizes "the converter" convert_worker.js letterbot-assets.js letterbot-assets.wasm
 sizes "the notices" $(cd build-web/site && echo LICENSE-*.txt)
 
-# page SITE NAME: the first trace line and the passes per second of one page.
+# page ENGINE SITE NAME: the first trace line, the passes per second and the
+# bytes of one load, of one page in one engine.
 page() {
-  mkdir -p "$work/$2"
-  /usr/bin/python3 tests/web/drive_page.py "$1" "$work/$2" figures "$seconds" \
-    >"$work/$2.log" 2>&1 &
+  mkdir -p "$work/$3"
+  /usr/bin/python3 tests/web/drive_page.py "$1" "$2" "$work/$3" figures "$seconds" \
+    >"$work/$3.log" 2>&1 &
   driver=$!
-  wait "$driver" || { echo "$2: the page could not be measured: $(tail -n 3 "$work/$2.log")" >&2; exit 1; }
+  wait "$driver" || { echo "$3: the page could not be measured: $(tail -n 3 "$work/$3.log")" >&2; exit 1; }
   driver=""
-  awk -v name="$2" '{ value[$1] = $2 }
+  awk -v name="$3" -v engine="$1" '{ value[$1] = $2 }
     END {
-      printf "%-10s %5.1f passes per second", name, value["frames_per_second"]
+      printf "%-18s %5.1f passes per second", name, value["frames_per_second"]
       if (value["lines_per_second"] > 0)
-        printf " (%.1f trace lines a second); first trace line %d ms after navigation (the middle of 5 loads, %d to %d)",
+        printf " (%.1f trace lines a second); first trace line %d ms after navigation (the middle of 5 loads, %d to %d); %d bytes fetched for one load",
                value["lines_per_second"], value["first_trace_line_ms"],
-               value["first_trace_line_ms_least"], value["first_trace_line_ms_most"]
-      printf "\n%-10s a pass takes %.2f ms on the page'"'"'s thread (the program, gl4es, the WebGL calls);\n",
+               value["first_trace_line_ms_least"], value["first_trace_line_ms_most"], value["bytes_per_load"]
+      printf "\n%-18s a pass takes %.2f ms on the page'"'"'s thread (the program, gl4es, the WebGL calls)\n",
              "", value["callback_ms_per_frame"]
-      printf "%-10s processor cores kept busy: %.2f by the GPU process (SwiftShader draws and composites), %.2f by the page'"'"'s renderer, %.2f by the browser\n",
-             "", value["cores_gpu-process"], value["cores_renderer"], value["cores_browser"]
-    }' "$work/$2/figures.txt"
+      if (engine == "chromium")
+        printf "%-18s processor cores kept busy: %.2f by the GPU process (SwiftShader draws and composites), %.2f by the page'"'"'s renderer, %.2f by the browser\n",
+               "", value["cores_gpu-process"], value["cores_renderer"], value["cores_browser"]
+    }' "$work/$3/figures.txt"
 }
-echo "== headless Chromium, ${seconds} s each"
-page build-web/site letterbot
-page build-web/baseline baseline
+echo "== the page in each engine, ${seconds} s each"
+for engine in chromium firefox webkit; do
+  page "$engine" build-web/site "letterbot-$engine"
+done
+page chromium build-web/baseline baseline-chromium
 
 echo "== your own robot: from choosing a model to the first trace line with it"
 "$root/bench/textured_glb.py" 12000 "$work/sphere-12k.glb"
 "$root/bench/textured_glb.py" 250000 "$work/sphere-250k.glb"
-mkdir -p "$work/models"
-/usr/bin/python3 tests/web/drive_page.py build-web/site "$work/models" model-figures \
-  "$work/sphere-12k.glb" "$work/sphere-250k.glb" >"$work/models.log" 2>&1 &
-driver=$!
-wait "$driver" || { echo "the models could not be measured: $(tail -n 3 "$work/models.log")" >&2; exit 1; }
-driver=""
-awk '{ printf "%-16s %-4s %6d ms, %6d ms of them before the program starts (loading the converter, converting)\n",
-             $2, $3, $4, $5 }' "$work/models/figures.txt"
+for engine in chromium firefox webkit; do
+  models=("$work/sphere-12k.glb")
+  [ "$engine" = chromium ] && models+=("$work/sphere-250k.glb")
+  mkdir -p "$work/models-$engine"
+  /usr/bin/python3 tests/web/drive_page.py "$engine" build-web/site "$work/models-$engine" model-figures \
+    "${models[@]}" >"$work/models-$engine.log" 2>&1 &
+  driver=$!
+  wait "$driver" || { echo "$engine: the models could not be measured: $(tail -n 3 "$work/models-$engine.log")" >&2; exit 1; }
+  driver=""
+  awk -v engine="$engine" '{ printf "%-9s %-16s %-4s %6d ms, %6d ms of them before the program starts (loading the converter, converting)\n",
+               engine, $2, $3, $4, $5 }' "$work/models-$engine/figures.txt"
+done
 
 echo "== the native program under Xvfb, ${seconds} s"
 start_xvfb
