@@ -113,13 +113,15 @@ function loseContext(canvas) {
 }
 
 // Stops the program that runs (or is still loading) and takes its canvas away.
+// One still loading cannot be called yet (its exports are not there): it
+// stops itself once it is ready, seeing that it is no longer the program.
 function stopProgram() {
   const old = program;
   program = null;
   if (!old) return;
   old.canvas.remove();
   if (old.ended) loseContext(old.canvas);
-  else if (old.module._letterbot_stop) old.module._letterbot_stop();
+  else if (old.started) old.module._letterbot_stop();
 }
 
 // The program's code and data, fetched once per page load and used by every
