@@ -102,6 +102,8 @@ if drive chromium phone; then
   view_moved "phone: two fingers spread" pinch
   axe_clean axe-phone.txt "in a phone's emulation"
   check "phone: End, touched, ends the program as Escape does" "$(cat status.txt)" 200
+  check "reduced motion: no pass before Play, which is shown, and Play lets it go on" \
+    "$(cat reduced-motion.txt 2>/dev/null)" "0 shown played"
   cd ..
 fi
 
@@ -136,6 +138,8 @@ else
     picked_figure "a textured .glb picked" own.png
     check "a textured .glb picked: the first trace line" "$(head -n 1 own-trace.txt 2>/dev/null)" "0.000000 0.000000"
     follows_simulated_path own-trace.txt ../simulated.txt 50
+    check "the shipped robot started twice, the second while the first loads: it runs" \
+      "$(cat shipped-again.txt)" ran
     check "a model by a link: converted" "$(sed -n 1p link.txt)" converted
     check "a model by a link: the first trace line" "$(head -n 1 link-trace.txt 2>/dev/null)" "0.000000 0.000000"
     follows_simulated_path link-trace.txt ../simulated.txt 20

@@ -11,7 +11,8 @@ In Chromium:
     demo TRACE_LINES        the scene, Right, Pause, a turning control from the
                             keyboard, axe-core, the trace up to TRACE_LINES path
                             lines, full screen, Escape, Start again
-    phone                   touch in Chromium's phone emulation, axe-core there
+    phone                   touch in Chromium's phone emulation, axe-core there,
+                            then reduced motion
     own-robot BROKEN CRASHING TEXTURED SECONDS
                             models given to the page: three files, one over the
                             size cap, a link (TEXTURED must be in SITE), a link
@@ -337,10 +338,12 @@ def new_run(page, started, seconds=60):
 
 def ending(page, name):
     """After the program has ended: where the status line and Start again are
-    in the window, and which element has the focus (NAME.txt)."""
+    in the window, which element has the focus, and how far the page is
+    scrolled, which the focus may have done (NAME.txt)."""
     values = page.boxes("#status", "#again")
     focused = page.script("return document.activeElement ? document.activeElement.id : ''")
-    page.write(name, [" ".join(str(value) for value in values), focused or "(none)"])
+    scrolled = page.script("return Math.round(window.scrollY)")
+    page.write(name, [" ".join(str(value) for value in values), focused or "(none)", scrolled])
 
 
 def start_again(page, name):
@@ -428,6 +431,8 @@ def demo(page, trace_lines):
     page.wait(180, lambda: page.path_lines() > trace_lines)
     page.fetches("fetches.txt")
     full_screen(page, "fullscreen.txt")
+    # Escape where a person would press it, the page at its top.
+    page.script("window.scrollTo(0, 0); return null")
     page.browser.click("#canvas")
     page.browser.key_down("Escape")
     page.wait(20, page.exit_status)
@@ -443,7 +448,8 @@ def demo(page, trace_lines):
 def phone(page):
     """Touch: the pad's Right, a pinch and the turning control, each held for
     as many passes as the view idled before (NAME-idle.png, NAME-before.png,
-    NAME-after.png); axe-core; then End."""
+    NAME-after.png); axe-core; then End; then the page again, asking for
+    reduced motion, and its Play."""
     if not page.wait(30, lambda: page.trace):
         raise Stopped("no trace line within 30 s")
     page.wait_passes(20)
@@ -469,6 +475,24 @@ def phone(page):
     touch("touchStart", [page.centre("#end")])
     touch("touchEnd", [])
     page.wait(20, page.exit_status)
+    page.save_status()
+
+    # Where reduced motion is asked for, the program waits for Play: no pass
+    # in two seconds after it has loaded, then passes once Play is touched.
+    page.browser.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+        "features": [{"name": "prefers-reduced-motion", "value": "reduce"}]})
+    page.load()
+    page.wait(30, lambda: page.script('return !document.getElementById("play-over").hidden'
+                                      ' && document.getElementById("status").textContent.includes("running")'))
+    lines = len(page.trace)
+    time.sleep(2)
+    page.read_console()
+    waited = len(page.trace) - lines
+    shown = page.script('return !document.getElementById("play-over").hidden')
+    touch("touchStart", [page.centre("#play-over")])
+    touch("touchEnd", [])
+    played = page.wait(20, lambda: len(page.trace) > lines + waited + 20)
+    page.write("reduced-motion.txt", [f"{waited} {'shown' if shown else 'hidden'} {'played' if played else 'stayed'}"])
 
 
 def own_robot(page, broken, crashing, textured, seconds):
@@ -505,6 +529,11 @@ def own_robot(page, broken, crashing, textured, seconds):
         time.sleep(max(seconds - 4.5, 0))
         page.read_console()
         page.write("own-trace.txt", page.trace[page.starts[-1]:])
+    # The shipped robot again, started a second time while the first is still
+    # loading: the second runs, and nothing goes wrong on the way.
+    started = len(page.starts)
+    page.script('const shipped = document.getElementById("shipped"); shipped.click(); shipped.click(); return null')
+    page.write("shipped-again.txt", ["ran" if new_run(page, started + 1) else "did not run"])
 
     def linked(name, query, seconds, states=("converted", "refused", "failed"), picture=False):
         started = len(page.starts)
@@ -568,6 +597,8 @@ def engine(page, crashing, textured, seconds):
         page.read_console()
         page.write("own-trace.txt", page.trace[page.starts[-1]:])
     full_screen(page, "fullscreen.txt")
+    # Escape where a person would press it, the page at its top.
+    page.script("window.scrollTo(0, 0); return null")
     page.browser.click("#canvas")
     page.browser.key_down("Escape")
     page.wait(20, page.exit_status)

@@ -87,11 +87,12 @@ fetched_once() {
 }
 
 # ended_in_view ENDED: after the program ended, its status line and Start again
-# are in the window, and Start again has the focus.
+# are in the window, without scrolling the page, and Start again has the focus.
 ended_in_view() {
   local width height left top right bottom again_left again_top again_right again_bottom focused
   read -r width height left top right bottom again_left again_top again_right again_bottom <"$1"
   focused=$(sed -n 2p "$1")
+  check "the page is not scrolled when the program has ended" "$(sed -n 3p "$1")" 0
   if [ "${top:--1}" -ge 0 ] && [ "${bottom:-99999}" -le "${height:-0}" ] \
      && [ "${again_top:--1}" -ge 0 ] && [ "${again_bottom:-99999}" -le "${height:-0}" ]; then
     ok "the status line (${top} to ${bottom}) and Start again (${again_top} to ${again_bottom}) are in the ${width:-?} x ${height:-?} window"
