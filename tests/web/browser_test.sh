@@ -68,6 +68,7 @@ if drive chromium demo "$simulated_lines"; then
   check "Pause holds the program, Play lets it go on" "$(cat pause.txt 2>/dev/null)" "0 played"
   check "Tab reaches the turning control" "$(cat tab.txt 2>/dev/null)" reached
   [ -f space-after.png ] && view_moved "holding Space on the turning control" space
+  [ -f click-after.png ] && view_moved "a quick click on the turning control" click
   axe_clean axe-laptop.txt "in a laptop's window"
   check "first trace line" "$(head -n 1 trace.txt)" "0.000000 0.000000"
   trace_lines_only trace.txt
