@@ -23,7 +23,7 @@ for path in "${needed[@]}" /usr/bin/Xvfb; do
   [ -e "$path" ] || { echo "FAIL: $path is needed (script/bootstrap web)"; exit 1; }
 done
 textured=/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb
-crashing=$LETTERBOT_SOURCE_DIR/tests/data/convert/ase_unique_representation.ase
+crashing=$LETTERBOT_SOURCE_DIR/tests/data/convert/dae_accessor_wrap.dae
 [ -f "$textured" ] || { echo "FAIL: assimp's test models are needed (Debian: assimp-testmodels; script/bootstrap test)"; exit 1; }
 
 enter_scratch_folder
