@@ -67,10 +67,12 @@ stop_xvfb() {
 # reports every GL error on standard error (see gl_errors):
 # start_letterbot BINARY STDOUT_FILE STDERR_FILE [SECONDS]. Sets LETTERBOT_PID,
 # that of the timeout around it, which passes a SIGTERM on to the program and
-# so stops it. One still running from an earlier start is stopped first.
+# so stops it, and LETTERBOT_TRACE, the full path of its standard output (see
+# wait_for_passes). One still running from an earlier start is stopped first.
 start_letterbot() {
   on_exit stop_letterbot
   stop_letterbot
+  LETTERBOT_TRACE=$(realpath -m "$2")
   SDL_VIDEODRIVER=x11 LIBGL_ALWAYS_SOFTWARE=1 MESA_DEBUG=1 timeout -k 5 "${4:-120}" "$1" >"$2" 2>"$3" &
   LETTERBOT_PID=$!
 }
@@ -126,14 +128,38 @@ wait_for_window() {
 # Saves a picture of the program's window.
 screenshot() { import -window "$WINDOW_ID" "$1"; }
 
-# Holds a key long enough for several input snapshots to see it. When the
-# window has gone, says so on standard error and returns 1.
+# wait_for_passes N [SECONDS]: waits (at most SECONDS, default 60) until the
+# program has begun at least N passes of its main loop since the call, as its
+# trace (LETTERBOT_TRACE) shows, one line a pass. The lines that first appear
+# may come from a pass begun before the call, or have waited in the output's
+# buffer; of those written after them, each but the first belongs to a pass
+# begun since. Returns 1 when the program has ended or the time is up.
+wait_for_passes() {
+  local deadline=$((SECONDS + ${2:-60})) start first="" lines
+  start=$(wc -l <"$LETTERBOT_TRACE" 2>/dev/null || echo 0)
+  for (( ; ; )); do
+    lines=$(wc -l <"$LETTERBOT_TRACE" 2>/dev/null || echo 0)
+    [ -z "$first" ] && [ "$lines" -gt "$start" ] && first=$lines
+    [ -n "$first" ] && [ "$lines" -gt $((first + $1)) ] && return 0
+    [ -n "${LETTERBOT_PID:-}" ] && kill -0 "$LETTERBOT_PID" 2>/dev/null || return 1
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.02
+  done
+}
+
+# press_key KEY [SECONDS]: holds a key for SECONDS (default 0.3) and until the
+# program has begun two passes since it went down, since it takes one event
+# a pass: a slow pass must not miss it. When the window has gone, says so on
+# standard error and returns 1.
 press_key() {
   if ! xdotool keydown --window "$WINDOW_ID" "$1" 2>/dev/null; then
     echo "press_key $1: the window ${WINDOW_ID:-} has gone" >&2
     return 1
   fi
-  sleep "${2:-0.3}"
+  sleep "${2:-0.3}" &
+  local timer=$!
+  [ -z "${LETTERBOT_TRACE:-}" ] || wait_for_passes 2 || true
+  wait "$timer"
   # The program may end on the key (Escape): then the release finds no window,
   # and the key must still go up, or the next program starts with it held.
   xdotool keyup --window "$WINDOW_ID" "$1" 2>/dev/null || xdotool keyup "$1" 2>/dev/null || true

@@ -32,7 +32,7 @@ ended_within() {
 
 if start_running; then
   "$SEND_CLOSE_REQUEST" "$WINDOW_ID" || fail "could not send the close request"
-  sleep 2
+  wait_for_passes 2
   kill -0 "$PROGRAM_PID" 2>/dev/null && ok "a close request leaves it running" \
     || fail "the close request ended the program"
   press_key Escape
@@ -57,7 +57,7 @@ for signal in INT:130 TERM:143 HUP:129; do
 done
 
 if start_running; then
-  sleep 1
+  wait_for_passes 1
   kill -KILL "$XVFB_PID"
   wait "$XVFB_PID" 2>/dev/null
   XVFB_PID=""
