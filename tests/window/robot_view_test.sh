@@ -13,18 +13,17 @@ if ! wait_for_window; then
   fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"
   finish
 fi
-sleep 2
+wait_for_passes 1 || fail "the program stopped before its first pictures"
 
-# Idle for a second: what the robot's own motion changes.
+# Two intervals of the same steps, first with a key the program does not use,
+# then holding Right, each ending with a picture of a frame drawn after it.
 screenshot idle.png
-sleep 1
-screenshot before.png
-press_key Right 1
-sleep 0.3
-screenshot after.png
-# The robot walks by itself, so the camera must change more than a second of
-# the robot's own motion does.
-holding_right_moves_the_view idle.png before.png after.png
+for key in Shift_R Right; do
+  press_key "$key" 1
+  wait_for_passes 1
+  screenshot "$key.png" || fail "a screenshot failed"
+done
+holding_right_moves_the_view idle.png Shift_R.png Right.png
 
 press_key Escape
 wait_letterbot
