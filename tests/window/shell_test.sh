@@ -27,13 +27,32 @@ check "dummy driver: error.txt size" "$(stat -c %s error.txt)" 24
 
 start_xvfb || exit 1
 
-# error.txt cannot be created (as root a read-only folder would not stop us).
+# The check for GL errors sees one: a helper makes one invalid GL call under
+# the same settings as the program's runs.
+run_letterbot "$INVALID_GL_CALL" . 30
+check "one invalid GL call: exit status and what GL recorded" \
+  "$LETTERBOT_STATUS $(cat out.txt)" "0 glGetError: 0x0500"
+check "one invalid GL call: the check for GL errors counts it" "$(gl_errors err.txt)" 1
+
+# error.txt cannot be created (as root a read-only folder would not stop us),
+# and no window opens meanwhile, however briefly: xev reports every window
+# made on the display from the moment a property it watches changes.
 mkdir -p unwritable/error.txt
 ln -s "$LETTERBOT_SOURCE_DIR/data" unwritable/data
+xev -root -event substructure -event property >xev.txt 2>&1 &
+watcher=$!
+on_exit 'stop_process "${watcher:-}"'
+for i in $(seq 200); do
+  xprop -root -f LETTERBOT_WATCHED 8s -set LETTERBOT_WATCHED "$i"
+  grep -q PropertyNotify xev.txt && break
+  sleep 0.05
+done
 run_letterbot "$LETTERBOT" unwritable 30
+stop_process "$watcher"
 check "unwritable log: exit status" "$LETTERBOT_STATUS" 1
 check "unwritable log: console" "$(cat unwritable/out.txt)" ""
-check "unwritable log: no window" "$(xdotool search --name '^letterbot$' 2>/dev/null | wc -l)" 0
+grep -q PropertyNotify xev.txt || fail "unwritable log: xev did not watch the display"
+check "unwritable log: no window while it ran" "$(grep -c '^CreateNotify' xev.txt)" 0
 
 # A normal run: the window, then Escape.
 printf 'old message' >error.txt
