@@ -54,23 +54,55 @@ holding_moves_the_view() {
 holding_right_moves_the_view() { holding_moves_the_view Right "$@"; }
 
 # picture_of_the_figure NAME PICTURE: runs the program in the current folder
-# (after script/lib/xvfb.sh's start_xvfb) and holds Up, which carries the
-# camera-target figure, facing the camera, past everything else in the scene;
-# saves the view as PICTURE, ends the program with Escape and checks its status
-# and GL errors. The trace stays in trace.txt.
+# (after script/lib/xvfb.sh's start_xvfb), takes picture_held_clear, ends the
+# program with Escape and checks its status and GL errors. The trace stays in
+# trace.txt.
 picture_of_the_figure() {
   start_letterbot "$LETTERBOT" trace.txt err.txt 120
   if ! wait_for_window; then
     fail "$1: the window did not appear; stderr: $(head -c 2000 err.txt)"
     return 1
   fi
-  press_key Up 4
-  sleep 0.5
-  screenshot "$2"
+  picture_held_clear "$1" "$2"
   press_key Escape
   wait_letterbot
   check "$1: exit status" "$LETTERBOT_STATUS" 200
   check "$1: no GL errors" "$(gl_errors err.txt)" 0
+}
+
+# picture_held_clear NAME PICTURE: holds Up, which carries the camera-target
+# figure, facing the camera, past everything else in the scene, and saves the
+# view once a frame has been drawn since as PICTURE.
+picture_held_clear() {
+  press_key Up 4
+  wait_for_passes 1 || fail "$1: the program stopped drawing"
+  screenshot "$2" || fail "$1: the screenshot failed"
+}
+
+# figure_wears_its_picture REAL WHITE: the checks that the figure, pictured by
+# picture_held_clear with its converted bitmap (REAL) and with a white one of
+# the same size (WHITE), shows the picture: the views differ on the figure
+# (the box of a 1 x 1 x 1 model at distance 5 spans about x 440 to 584 and
+# y 340 to 484) and not in the sky above it.
+figure_wears_its_picture() {
+  if [ ! -f "$1" ] || [ ! -f "$2" ]; then
+    fail "the pictures of the figure to compare are missing"
+    return 1
+  fi
+  local box sky
+  box=$(differing_pixels "$1" "$2" 100x100+462+362)
+  sky=$(differing_pixels "$1" "$2" 300x100+362+100)
+  echo "differing pixels: ${box:-?} of 10000 on the figure, ${sky:-?} of 30000 above it"
+  if [ -n "$box" ] && [ "$box" -gt 2000 ]; then
+    ok "the figure shows the converted picture"
+  else
+    fail "the figure looks the same with a white picture"
+  fi
+  if [ -n "$sky" ] && [ "$sky" -le 20 ]; then
+    ok "the rest of the view is unchanged"
+  else
+    fail "the view above the figure differs between the two runs"
+  fi
 }
 
 # Makes a scratch working folder $work and enters it; `with-data` links the

@@ -43,6 +43,8 @@ if [ -f real.png ] && [ -f white.png ]; then
   else
     fail "the robot's head differs between the two runs, so the view was not the same"
   fi
+else
+  fail "the pictures of the robot to compare are missing"
 fi
 
 finish
