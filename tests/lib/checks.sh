@@ -24,6 +24,20 @@ finish() {
 # the folders around it).
 folder_state() { (cd "$1" && ls -lA && md5sum ./*); }
 
+# grid_ply N: prints a PLY model in text, a grid of N x N vertices in two
+# triangles a square, whose import takes memory many times its size.
+grid_ply() {
+  awk -v n="$1" 'BEGIN {
+    printf "ply\nformat ascii 1.0\nelement vertex %d\nproperty float x\nproperty float y\n", n * n
+    printf "property float z\nelement face %d\nproperty list uchar int vertex_indices\nend_header\n",
+      2 * (n - 1) * (n - 1)
+    for (i = 0; i < n; i++) for (j = 0; j < n; j++) printf "%d %d %d\n", i, (i * j) % 7, j
+    for (i = 0; i < n - 1; i++) for (j = 0; j < n - 1; j++) {
+      a = i * n + j
+      printf "3 %d %d %d\n3 %d %d %d\n", a, a + 1, a + n, a + 1, a + n + 1, a + n
+    } }'
+}
+
 # pixel FILE X Y: prints "r g b" of one pixel.
 pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 

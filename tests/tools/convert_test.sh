@@ -219,6 +219,23 @@ status=0
   [ ! -e "$work/warned/robot.ase" ] && ok "--strict refuses what is only warned about" ||
   fail "--strict: status $status, $(cat "$work/warned/err.txt")"
 
+# A model that converts within the default memory limit, 4 MB of text whose
+# import takes over 100 MB, is refused within a low one. A sanitized build has
+# no memory limit.
+folder="$work/memory"
+mkdir -p "$folder/data"
+grid_ply 300 >"$folder/grid.ply"
+(cd "$folder" && "$tool" convert grid.ply data/robot.ase >out.txt 2>err.txt) &&
+  ok "a 4 MB model converts within the default memory limit" ||
+  fail "a 4 MB model within the default memory limit: $(cat "$folder/err.txt")"
+if [ -z "$sanitized" ]; then
+  status=0
+  (cd "$folder" && "$tool" convert grid.ply data/robot.ase --memory-limit 32 >out.txt 2>err.txt) ||
+    status=$?
+  check "the same model within 32 MiB: status and line" "$status $(cat "$folder/err.txt")" \
+    "1 letterbot-assets: cannot convert grid.ply: the importer ran out of memory: it may use 32 MiB (--memory-limit changes that)"
+fi
+
 # Pictures named outside the model's folder, by a climb, an absolute path or
 # a link, are not taken from there; one of the same name beside it is.
 folder="$work/outside"
