@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows zip under Wine, unpacked as a user would: letterbot-assets check
-# on its data\, the converter (a textured model, the same files as on Linux; a
-# model that crashes the importer; two conversions at once; a killed converter
-# whose importer must go with it), the window and its picture with the
-# converted robot, the console trace against the simulated run, Escape, the
+# on its data\, the converter (a textured model, the same files as on Linux;
+# models that crash the importer, never finish or exhaust its memory; one
+# refused only within a low memory limit; two conversions at once; a killed
+# converter whose importer must go with it), the window and its picture with
+# the converted robot, whose figure shows the model's picture, nothing on
+# standard error, the console trace against the simulated run, Escape, the
 # message box for a missing bitmap, and Ctrl+C.
 #   LETTERBOT_SOURCE_DIR  the repository
 #   LETTERBOT_TOOLS       the Linux build (robot_test, letterbot-assets)
@@ -177,6 +179,19 @@ else
   fail "the importer (${child:-not seen}) outlived its converter"
   [ -n "$(importer)" ] && kill -KILL $(importer)
 fi
+# A model that converts within the default memory limit is refused within a
+# low one: the importer's limit holds.
+mkdir -p "$work/memory/data" && cd "$work/memory"
+grid_ply 300 >grid.ply
+DISPLAY= wine_run 120 "$package/letterbot-assets.exe" convert grid.ply data/robot.ase \
+  >"$work/memory.txt" 2>&1
+[ "$LETTERBOT_STATUS" -eq 0 ] && ok "a 4 MB model converts within the default memory limit" ||
+  fail "a 4 MB model within the default memory limit: $(tr -d '\r' <"$work/memory.txt" | head -c 300)"
+DISPLAY= wine_run 120 "$package/letterbot-assets.exe" convert grid.ply data/robot.ase \
+  --memory-limit 32 >"$work/memory.txt" 2>&1
+check "the same model within 32 MiB: its line and status" \
+  "$(tr -d '\r' <"$work/memory.txt") $LETTERBOT_STATUS" \
+  "letterbot-assets: cannot convert grid.ply: the importer ran out of memory: it may use 32 MiB (--memory-limit changes that) 1"
 cd "$work"
 end_wine
 
@@ -197,9 +212,13 @@ for i in $(seq 600); do
 done
 if [ -n "$box" ]; then
   ok "missing bitmap: a message box with the caption \"Error!\""
-  sleep 0.5
-  timeout 10 xdotool windowfocus --sync "$box" 2>/dev/null
-  xdotool key Return
+  # A box just shown may not take keys yet: Return until it has gone.
+  for i in $(seq 60); do
+    timeout 10 xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key Return
+    xdotool search --onlyvisible --name '^Error!$' >/dev/null 2>&1 || break
+    sleep 0.5
+  done
 else
   fail "missing bitmap: no message box \"Error!\""
 fi
@@ -235,10 +254,16 @@ else
 fi
 
 # A normal run, with the converted duck as both figures: window, picture,
-# trace, Escape.
+# trace, the figure carried clear of the scene, Escape, nothing on standard
+# error. Then the same with a white picture for the duck, which must change
+# the figure's look.
+size=$(identify -format '%wx%h' "$work/converted/data/robot_1.bmp")
+cp -r "$work/converted" "$work/white"
+convert -size "$size" xc:white -type truecolor "BMP3:$work/white/data/robot_1.bmp"
 cd "$work/converted"
 printf 'old message' >error.txt
 wine_start 200 letterbot.exe >trace.txt 2>err.txt
+LETTERBOT_TRACE=$PWD/trace.txt
 started=$(date +%s.%N)
 if ! wait_for_window; then
   fail "the window did not appear; stdout: $(head -c 300 trace.txt); stderr: $(head -c 2000 err.txt)"
@@ -247,8 +272,8 @@ fi
 echo "window after $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
 check "window size" "$(xdotool getwindowgeometry "$WINDOW_ID" | sed -n 's/.*Geometry: //p')" "1024x768"
 check "error.txt is emptied at start" "$(stat -c %s error.txt)" 0
-sleep 2
-screenshot "$work/first.png"
+wait_for_passes 1 || fail "the program stopped before its first pictures"
+screenshot "$work/first.png" || fail "the first screenshot failed"
 check "top left is the black sky" "$(pixel "$work/first.png" 5 5)" "0 0 0"
 read -r r g b <<<"$(pixel "$work/first.png" 100 500)"
 if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then ok "the ground below is green"; \
@@ -264,12 +289,28 @@ deadline=$(( $(date +%s) + 60 ))
 while [ "$(tr -d '\r' <trace.txt | uniq | wc -l)" -lt 200 ] && [ "$(date +%s)" -lt "$deadline" ]; do
   sleep 1
 done
+picture_held_clear "the duck" "$work/real.png"
 press_key Escape
 wait_letterbot
 check "Escape: exit status" "$LETTERBOT_STATUS" 200
 check "Escape: error.txt stays empty" "$(stat -c %s error.txt)" 0
+check "nothing on standard error" "$(head -c 2000 err.txt)" ""
 passes_run=$(wc -l <trace.txt)
 echo "passes per second under Wine: $(awk -v n="$passes_run" -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.0f", n / (b - a) }')"
+
+cd "$work/white"
+wine_start 200 letterbot.exe >trace.txt 2>err.txt
+LETTERBOT_TRACE=$PWD/trace.txt
+if wait_for_window; then
+  picture_held_clear "the white duck" "$work/white.png"
+  press_key Escape
+  wait_letterbot
+  check "the white duck: exit status" "$LETTERBOT_STATUS" 200
+else
+  fail "the white duck: the window did not appear; stderr: $(head -c 2000 err.txt)"
+fi
+figure_wears_its_picture "$work/real.png" "$work/white.png"
+cd "$work/converted"
 
 # Every line of the console output is a trace line, with Windows line ends.
 cr=$'\r'
