@@ -64,9 +64,6 @@ holding_moves_the_view() {
   fi
 }
 
-# holding_right_moves_the_view IDLE BEFORE AFTER [BOX]: the same for Right.
-holding_right_moves_the_view() { holding_moves_the_view Right "$@"; }
-
 # picture_of_the_figure NAME PICTURE: runs the program in the current folder
 # (after script/lib/xvfb.sh's start_xvfb), takes picture_held_clear, ends the
 # program with Escape and checks its status and GL errors. The trace stays in
