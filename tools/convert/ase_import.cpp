@@ -116,7 +116,8 @@ bool convertModel(const tModel& read, const std::string& modelFolder, ImportedMo
                             clamp01(source.diffuseColor[2])};
         int picture = -1;
         if (source.textureFile[0])
-            picture = pictureFile(source.textureFile, modelFolder, material.name, imported, &sources);
+            picture =
+                pictureFile(source.textureFile, modelFolder, material.name, imported, &sources);
         imported->model.materials.push_back(material);
         imported->materialPicture.push_back(picture);
     }
@@ -199,7 +200,8 @@ bool importAseModel(const uint8_t* bytes, size_t size, const std::string& modelF
     *imported = ImportedModel();
     std::string converted;
     const char* text = reinterpret_cast<const char*>(bytes);
-    if (size >= 2 && ((bytes[0] == 0xff && bytes[1] == 0xfe) || (bytes[0] == 0xfe && bytes[1] == 0xff))) {
+    if (size >= 2 &&
+        ((bytes[0] == 0xff && bytes[1] == 0xfe) || (bytes[0] == 0xfe && bytes[1] == 0xff))) {
         converted = utf8FromUtf16(bytes, size, bytes[0] == 0xfe);
         text = converted.data();
         size = converted.size();

@@ -218,7 +218,8 @@ bool outputWritable(const std::string& out, const OutputNames& names, std::strin
     const int writable = W_OK | X_OK;
 #endif
     if (access(names.folder.c_str(), writable) != 0) {
-        *reason = "the output folder " + names.folder + " cannot be written: " + std::strerror(errno);
+        *reason =
+            "the output folder " + names.folder + " cannot be written: " + std::strerror(errno);
         return false;
     }
     if (fs::is_directory(fs::symlink_status(out, error))) {
@@ -300,9 +301,9 @@ std::set<std::string> earlierBitmaps(const std::string& out, const OutputNames& 
 
 // A name for each picture, the lowest numbers first, passing over what may not
 // be replaced: a file that no earlier conversion wrote, and the model's inputs.
-bool chooseBitmapNames(const OutputNames& names, size_t count,
-                       const std::set<std::string>& earlier, const std::vector<std::string>& inputs,
-                       std::vector<std::string>* chosen, std::string* reason) {
+bool chooseBitmapNames(const OutputNames& names, size_t count, const std::set<std::string>& earlier,
+                       const std::vector<std::string>& inputs, std::vector<std::string>* chosen,
+                       std::string* reason) {
     const size_t mostTries = count + 100000;
     for (size_t number = 1; chosen->size() < count; ++number) {
         if (number > mostTries) {
@@ -372,8 +373,8 @@ void printSummary(const std::string& out, const ImportedModel& imported, const O
                       placement.scale, sourceHigh.y - sourceLow.y, height);
     std::printf("placed: turned by %g degrees, %s, moved by (%.4f, %.4f, %.4f); it spans x %.4f "
                 "to %.4f, y %.4f to %.4f, z %.4f to %.4f\n",
-                placement.turnDegrees + 0.0, scaling, m.x + 0.0, m.y + 0.0, m.z + 0.0,
-                low.x + 0.0, high.x + 0.0, low.y + 0.0, high.y + 0.0, low.z + 0.0, high.z + 0.0);
+                placement.turnDegrees + 0.0, scaling, m.x + 0.0, m.y + 0.0, m.z + 0.0, low.x + 0.0,
+                high.x + 0.0, low.y + 0.0, high.y + 0.0, low.z + 0.0, high.z + 0.0);
     for (const std::string& warning : warnings)
         std::printf("warning: %s\n", warning.c_str());
 }
@@ -428,8 +429,7 @@ int convertCommand(int argc, char** argv) {
     const char* model = options.model;
     std::string reason;
     OutputNames names;
-    if (!outputNames(options.out, &names, &reason) ||
-        !outputWritable(options.out, names, &reason))
+    if (!outputNames(options.out, &names, &reason) || !outputWritable(options.out, names, &reason))
         return refuse(model, reason);
     if (sameFile(model, options.out))
         return refuse(model, "the output would replace the model itself");

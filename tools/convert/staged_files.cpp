@@ -309,8 +309,9 @@ bool commitFiles(StagedFiles* staged, std::string* reason) {
     bool ok = true;
     for (const StagedFile& file : journal.files) {
         const std::string target = inFolder(folder, file.target);
-        ok = (file.aside.empty() || renamed(target, inFolder(folder, file.aside), reason, target)) &&
-             renamed(inFolder(folder, file.temporary), target, reason, target);
+        ok =
+            (file.aside.empty() || renamed(target, inFolder(folder, file.aside), reason, target)) &&
+            renamed(inFolder(folder, file.temporary), target, reason, target);
         if (!ok)
             break;
     }
