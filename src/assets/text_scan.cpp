@@ -21,11 +21,6 @@ static inline int lower(int c) {
     return c < 0 ? c : (c | 0x20);
 }
 
-bool scanToken(TextCursor& c, const char** token, size_t* length) {
-    size_t stringLength;
-    return scanTokenString(c, token, length, &stringLength);
-}
-
 // The first character at or below the blank from p on, or `end`. Token
 // characters are mostly above it; white space and the other control
 // characters, NUL among them, are at or below it. While eight characters

@@ -24,11 +24,9 @@ inline void skipSpace(TextCursor& c) {
 }
 
 // "%s": skips white space and takes the following run of other characters,
-// however long. False, with nothing taken, at the end of the text.
-bool scanToken(TextCursor& c, const char** token, size_t* length);
-
-// The same, and also how much of the token a C string holds: the characters
-// before its first NUL byte, or all of them.
+// however long, and says how much of it a C string holds: the characters
+// before its first NUL byte, or all of them. False, with nothing taken, at the
+// end of the text.
 bool scanTokenString(TextCursor& c, const char** token, size_t* length, size_t* stringLength);
 
 // "%d": base 10 with an optional sign. On failure the target is left as it

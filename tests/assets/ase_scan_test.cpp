@@ -226,8 +226,8 @@ TEST(AseScan, TokensLiteralsAndLineDiscards) {
     const std::string text = "  *MESH_FACE\t 0:x\n";
     TextCursor c = {text.data(), text.data() + text.size()};
     const char* token;
-    size_t length;
-    ASSERT_TRUE(scanToken(c, &token, &length));
+    size_t length, stringLength;
+    ASSERT_TRUE(scanTokenString(c, &token, &length, &stringLength));
     EXPECT_EQ(std::string(token, length), "*MESH_FACE");
     int32_t value = -1;
     EXPECT_TRUE(scanInt(c, &value));
@@ -237,7 +237,7 @@ TEST(AseScan, TokensLiteralsAndLineDiscards) {
     EXPECT_EQ(*c.position, 'x');
     discardLine(c);
     EXPECT_EQ(c.position, c.end);
-    EXPECT_FALSE(scanToken(c, &token, &length));
+    EXPECT_FALSE(scanTokenString(c, &token, &length, &stringLength));
 
     // A discard takes at most 99 characters, or up to and including the line end.
     const std::string longLine = std::string(150, 'a') + "\nb";
