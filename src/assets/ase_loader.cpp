@@ -304,7 +304,7 @@ bool AseLoader::load(tModel* model, const char* path) {
     if (!model || !path)
         return false;
     FileBytes file;
-    switch (readFileBytes(platformPath(path).c_str(), &file)) {
+    switch (readFileBytes(assetPathToLocal(path).c_str(), &file)) {
     case FILE_BYTES_OK:
         break;
     case FILE_BYTES_UNOPENABLE:

@@ -14,7 +14,7 @@
 void loadTexture(const char* path, unsigned* name) {
     if (!path)
         return;
-    const std::string file = platformPath(path);
+    const std::string file = assetPathToLocal(path);
     std::FILE* probe = std::fopen(file.c_str(), "r");
     if (!probe) {
         // The box's text names no file; with several bitmaps (a model's own

@@ -20,7 +20,7 @@ ptrdiff_t readDescriptor(void* source, uint8_t* buffer, size_t size) {
 
 } // namespace
 
-std::string platformPath(const char* path) {
+std::string assetPathToLocal(const char* path) {
     std::string result = path ? path : "";
     for (char& c : result)
         if (c == '\\')

@@ -23,7 +23,7 @@ void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text
 
 // Asset paths are written with a backslash ("data\robot.ase"); this turns them
 // into paths the local file system understands.
-std::string platformPath(const char* path);
+std::string assetPathToLocal(const char* path);
 
 // Asks sdl12-compat to hand OpenGL programs the window's own framebuffer
 // instead of a scaling one, unless the user chose otherwise. Call before SDL_Init.

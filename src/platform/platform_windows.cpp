@@ -70,7 +70,7 @@ void showMessageBox(MessageBoxOwner owner, const char* caption, const char* text
 }
 
 // Windows opens "data\robot.ase" as it is written.
-std::string platformPath(const char* path) {
+std::string assetPathToLocal(const char* path) {
     return path ? path : "";
 }
 

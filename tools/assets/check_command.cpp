@@ -117,7 +117,7 @@ int checkCommand(int argc, char** argv) {
     const std::string base = workingDirectoryOf(dir);
     for (const std::string& entry : images) {
         const size_t tab = entry.find('\t');
-        const std::string image = platformPath(entry.substr(0, tab).c_str());
+        const std::string image = assetPathToLocal(entry.substr(0, tab).c_str());
         const std::string path = image[0] == '/' ? image : base + "/" + image;
         checkBitmap(path, "texture of " + entry.substr(tab + 1));
     }

@@ -4,6 +4,7 @@
 #include "commands.h"
 
 #include "convert_command.h"
+#include "import_child_command.h"
 #include "platform/console_messages.h"
 
 #include <cstdio>

@@ -54,7 +54,7 @@ static void noTexture(const char*, unsigned* name) {
 
 // "missing", "unreadable" (not a bitmap the program can decode) or "ok".
 static const char* imageState(const char* path) {
-    std::FILE* file = std::fopen(platformPath(path).c_str(), "rb");
+    std::FILE* file = std::fopen(assetPathToLocal(path).c_str(), "rb");
     if (!file)
         return "missing";
     std::vector<uint8_t> bytes;

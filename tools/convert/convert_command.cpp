@@ -187,7 +187,9 @@ std::string bitmapName(const OutputNames& names, size_t number) {
     return names.stem + "_" + std::to_string(number) + ".bmp";
 }
 
-std::string programPath(std::string path) {
+// A path as the program's assets write it, with backslashes: the other way
+// from assetPathToLocal (platform.h).
+std::string localPathToAsset(std::string path) {
     for (char& c : path)
         if (c == '/')
             c = '\\';
@@ -317,7 +319,7 @@ bool chooseBitmapNames(const OutputNames& names, size_t count, const std::set<st
         const bool taken = fs::exists(status) || status.type() == fs::file_type::none;
         if ((taken && !earlier.count(file)) || isInput(path, inputs))
             continue;
-        if (programPath(names.given + file).size() > MAX_BITMAP_PATH) {
+        if (localPathToAsset(names.given + file).size() > MAX_BITMAP_PATH) {
             *reason = "the bitmaps' paths would be longer than the " +
                       std::to_string(MAX_BITMAP_PATH) + " characters the program reads";
             return false;
@@ -397,7 +399,7 @@ bool writeOutput(const Options& options, const OutputNames& names, const Importe
     for (size_t m = 0; m < model.materials.size(); ++m) {
         const int picture = imported.materialPicture[m];
         if (picture >= 0)
-            model.materials[m].bitmap = programPath(names.given + (*bitmaps)[size_t(picture)]);
+            model.materials[m].bitmap = localPathToAsset(names.given + (*bitmaps)[size_t(picture)]);
     }
 
     // The model last: until it is in place, an earlier model goes on naming

@@ -1,6 +1,7 @@
 // letterbot-assets convert in a build without stb (a Debian machine without
 // libstb-dev): it says so.
 #include "convert_command.h"
+#include "import_child_command.h"
 
 #include <cstdio>
 

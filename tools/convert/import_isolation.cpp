@@ -2,9 +2,8 @@
 // child writes one outcome, "LBIM" and a tag, then the model or a reason. An
 // outcome written when memory runs out or a sanitizer stops the process is
 // built beforehand, so that writing it needs no memory.
-#include "import_isolation.h"
+#include "import_child.h"
 
-#include "convert_command.h"
 #include "imported_model_codec.h"
 
 #include <cerrno>
@@ -86,15 +85,6 @@ int importInChild(const std::string& path, int fd) {
     return EXIT_SUCCESS;
 }
 
-int importChildCommand(int argc, char** argv) {
-    if (argc != 1) {
-        std::fputs("usage: letterbot-assets import-child MODEL (the converter's own)\n", stderr);
-        return 2;
-    }
-    prepareImportChild();
-    return importInChild(argv[0], STDOUT_FILENO);
-}
-
 static std::string memoryReason(const ImportLimits& limits) {
     return "the importer ran out of memory: it may use " + std::to_string(limits.memoryMiB) +
            " MiB (--memory-limit changes that)";
@@ -108,8 +98,27 @@ std::string timeReason(const ImportLimits& limits) {
     return text;
 }
 
-uint64_t maxChildOutput(const ImportLimits& limits) {
-    return limits.memoryMiB << 20;
+ChildDeadline deadlineFor(const ImportLimits& limits) {
+    using Clock = std::chrono::steady_clock;
+    return {Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(limits.seconds))};
+}
+
+int64_t millisecondsLeft(const ChildDeadline& deadline) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline.at -
+                                                                 std::chrono::steady_clock::now())
+        .count();
+}
+
+// A child that hands back more than its memory could have held is stopped
+// before the parent holds it all.
+bool takeChildBytes(ChildRun* run, const char* bytes, size_t size, const ImportLimits& limits) {
+    if (run->bytes.size() + size > (limits.memoryMiB << 20)) {
+        run->tooLarge = true;
+        return false;
+    }
+    run->bytes.append(bytes, size);
+    return true;
 }
 
 bool outcomeOfRun(const ChildRun& run, const ImportLimits& limits, ImportedModel* imported,

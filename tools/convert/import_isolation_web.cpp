@@ -3,7 +3,7 @@
 // code) ends this call with an exception that the page catches; the page then
 // drops this module, whose memory is in an unknown state, and uses a fresh one
 // for the next model.
-#include "import_isolation.h"
+#include "import_child.h"
 
 bool importIsolated(const std::string& path, const ImportLimits&, ImportedModel* imported,
                     std::string* reason) {

@@ -3,14 +3,13 @@
 // limits its committed memory and ends it at the deadline. The outcome comes
 // back through a pipe on its standard output; how it ended, from its exit
 // code, which for a crash is the exception's code.
-#include "import_isolation.h"
+#include "import_child.h"
 
-#include "convert_command.h"
+#include "import_child_command.h"
 
 #include <windows.h>
 #include <psapi.h>
 
-#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -139,10 +138,7 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     }
     ResumeThread(child.thread);
 
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(limits.seconds));
+    const ChildDeadline deadline = deadlineFor(limits);
     ChildRun run;
     char buffer[1 << 16];
     for (;;) {
@@ -152,16 +148,12 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
         if (available > 0) {
             DWORD got = 0;
             if (!ReadFile(child.output, buffer, available < sizeof buffer ? available : sizeof buffer,
-                          &got, nullptr))
+                          &got, nullptr) ||
+                !takeChildBytes(&run, buffer, got, limits))
                 break;
-            if (run.bytes.size() + got > maxChildOutput(limits)) {
-                run.tooLarge = true;
-                break;
-            }
-            run.bytes.append(buffer, got);
             continue;
         }
-        if (Clock::now() >= deadline) {
+        if (millisecondsLeft(deadline) <= 0) {
             run.timedOut = true;
             break;
         }
@@ -177,10 +169,8 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
         WaitForSingleObject(child.process, 10);
     }
     if (!run.timedOut && !run.tooLarge && !run.outOfMemory) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        run.timedOut = WaitForSingleObject(child.process,
-                                           DWORD(left.count() > 0 ? left.count() : 0)) == WAIT_TIMEOUT;
+        const int64_t left = millisecondsLeft(deadline);
+        run.timedOut = WaitForSingleObject(child.process, DWORD(left > 0 ? left : 0)) == WAIT_TIMEOUT;
     }
     if (run.timedOut || run.tooLarge || run.outOfMemory) {
         if (child.job)

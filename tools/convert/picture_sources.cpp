@@ -1,7 +1,9 @@
-// Picture files beside a model, read whole and decoded once each.
+// Pictures beside a model or embedded in it, read whole and decoded once each.
 #include "picture_sources.h"
 
 #include "texture_lookup.h"
+
+#include <assimp/scene.h>
 
 #include <filesystem>
 #include <fstream>
@@ -76,6 +78,48 @@ int pictureFile(const std::string& reference, const std::string& modelFolder,
                        &decoded.picture, &why)) {
         warnWithoutPicture(imported, material, reference,
                            "which cannot be used (" + source + ": " + why + ")");
+        return -1;
+    }
+    return addPicture(imported, sources, identity, std::move(decoded));
+}
+
+int pictureForReference(const aiScene& scene, const std::string& reference,
+                        const std::string& modelFolder, const std::string& material,
+                        ImportedModel* imported, PictureSources* sources) {
+    const std::pair<const aiTexture*, int> embedded =
+        scene.GetEmbeddedTextureAndIndex(reference.c_str());
+    if (!embedded.first) {
+        if (reference[0] != '*')
+            return pictureFile(reference, modelFolder, material, imported, sources);
+        warnWithoutPicture(imported, material, reference, "which the model does not hold");
+        return -1;
+    }
+    const std::string identity = "embedded texture " + std::to_string(embedded.second);
+    const int known = knownPicture(*sources, identity);
+    if (known >= 0)
+        return known;
+    ImportedPicture decoded;
+    decoded.origin = identity;
+    std::string why;
+    bool ok;
+    const aiTexture& texture = *embedded.first;
+    if (!texture.pcData) {
+        ok = false;
+        why = "it holds no data";
+    } else if (texture.mHeight == 0) {
+        ok = decodePicture(reinterpret_cast<const uint8_t*>(texture.pcData), texture.mWidth,
+                           &decoded.picture, &why);
+    } else if (texture.mWidth > unsigned(MAX_SOURCE_SIDE) ||
+               texture.mHeight > unsigned(MAX_SOURCE_SIDE)) {
+        ok = false;
+        why = "it is larger than the converter reads";
+    } else {
+        ok = pictureFromBgra(reinterpret_cast<const uint8_t*>(texture.pcData), int(texture.mWidth),
+                             int(texture.mHeight), &decoded.picture, &why);
+    }
+    if (!ok) {
+        warnWithoutPicture(imported, material, reference,
+                           "which cannot be used (" + identity + ": " + why + ")");
         return -1;
     }
     return addPicture(imported, sources, identity, std::move(decoded));

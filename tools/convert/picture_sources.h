@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+struct aiScene;
+
 struct PictureSources {
     std::map<std::string, int> known; // a source's identity: its index in the pictures
 };
@@ -19,6 +21,13 @@ struct PictureSources {
 // decoded.
 int pictureFile(const std::string& reference, const std::string& modelFolder,
                 const std::string& material, ImportedModel* imported, PictureSources* sources);
+
+// The picture a material's texture `reference` in an assimp scene names: a
+// texture embedded in the model ("*N" or an embedded file's name), else a
+// file, as pictureFile finds it. -1, with a warning, when it cannot be had.
+int pictureForReference(const aiScene& scene, const std::string& reference,
+                        const std::string& modelFolder, const std::string& material,
+                        ImportedModel* imported, PictureSources* sources);
 
 // For pictures from elsewhere: the index of the one known by `identity`, or
 // -1; and a decoded picture added under it.

@@ -1,34 +1,30 @@
-// The assimp side of the converter (an .ase file goes to ase_import.h). assimp
-// triangulates polygons, turns triangles without area into lines and points
-// (which are left out, as assimp counts them), bakes non-UV mappings and most
-// texture transforms into texture coordinates (see texture_transform.h) and
-// validates the scene; the rest is done here: the scene's nodes are walked
-// with their transforms, and within each mesh the corners are shared wherever
-// the source gives them the same position, normal and texture coordinate, so
-// that the program's reader, which averages face normals over shared
-// vertices, shades smooth where the source is smooth and keeps hard edges
-// hard. A mesh without normals is faceted: no corner is shared.
+// The assimp side of the converter (an .ase file goes to ase_import.h): the
+// import with its log watched, the parts without triangles left out before
+// assimp validates the scene, then its materials (scene_materials.h) and its
+// flattening into triangle objects (scene_flattening.h). assimp triangulates
+// polygons, turns triangles without area into lines and points (which are
+// left out, as assimp counts them), bakes non-UV mappings and most texture
+// transforms into texture coordinates (texture_transform.h) and validates the
+// scene.
 #include "scene_import.h"
 
 #include "ase_import.h"
-#include "picture_sources.h"
-#include "texture_transform.h"
+#include "scene_flattening.h"
+#include "scene_materials.h"
 
 #include "platform/file_bytes.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/cimport.h>
-#include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <cctype>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <unordered_map>
+#include <iterator>
 #include <unordered_set>
 
 namespace fs = std::filesystem;
@@ -37,9 +33,6 @@ namespace {
 
 const unsigned IMPORT_STEPS = aiProcess_ValidateDataStructure | aiProcess_Triangulate |
                               aiProcess_FindDegenerates | aiProcess_GenUVCoords;
-
-// Nodes beyond this many mean a scene no one would give a figure.
-const size_t MAX_NODES = 1000000;
 
 // assimp mends some broken files with only a line in its log: it drops faces
 // whose indices are out of range or vertices that do not make up a whole
@@ -84,366 +77,6 @@ void collectLogLine(const char* message, char* user) {
         log->dataLoss = text;
 }
 
-// An affine transform in double precision: point' = m * (x, y, z, 1).
-struct Affine {
-    double m[3][4];
-};
-
-Affine identity() {
-    return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
-}
-
-// assimp's matrices are row-major with the translation in the fourth column.
-// Their fourth row is (0, 0, 0, 1) for every transform a node can hold.
-Affine fromAssimp(const aiMatrix4x4& t) {
-    return {{{t.a1, t.a2, t.a3, t.a4}, {t.b1, t.b2, t.b3, t.b4}, {t.c1, t.c2, t.c3, t.c4}}};
-}
-
-Affine compose(const Affine& outer, const Affine& inner) {
-    Affine r;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 4; ++j) {
-            double sum = j == 3 ? outer.m[i][3] : 0.0;
-            for (int k = 0; k < 3; ++k)
-                sum += outer.m[i][k] * inner.m[k][j];
-            r.m[i][j] = sum;
-        }
-    return r;
-}
-
-Vec3 apply(const Affine& a, const aiVector3D& p) {
-    return {a.m[0][0] * p.x + a.m[0][1] * p.y + a.m[0][2] * p.z + a.m[0][3],
-            a.m[1][0] * p.x + a.m[1][1] * p.y + a.m[1][2] * p.z + a.m[1][3],
-            a.m[2][0] * p.x + a.m[2][1] * p.y + a.m[2][2] * p.z + a.m[2][3]};
-}
-
-double determinant(const Affine& a) {
-    const double(*m)[4] = a.m;
-    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-}
-
-// What decides that two corners of a mesh are one vertex: the bits of the
-// source's position, normal (or, without normals, the face) and texture
-// coordinate. Adding 0 makes -0 and +0 the same.
-struct CornerKey {
-    uint32_t bits[8];
-    bool operator==(const CornerKey& other) const {
-        return std::memcmp(bits, other.bits, sizeof bits) == 0;
-    }
-};
-
-struct CornerKeyHash {
-    size_t operator()(const CornerKey& key) const {
-        uint64_t hash = 14695981039346656037ull;
-        for (uint32_t word : key.bits)
-            hash = (hash ^ word) * 1099511628211ull;
-        return size_t(hash);
-    }
-};
-
-uint32_t floatBits(float value) {
-    value += 0.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-bool finite(const aiVector3D& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-bool finite(const Vec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-// How a material's objects are drawn: with which texture coordinate channel,
-// if textured, transformed how.
-struct MaterialUse {
-    bool textured;
-    unsigned channel;
-    UvAffine uv;
-};
-
-std::string meshLabel(const aiMesh& mesh, unsigned index) {
-    std::string label = "mesh " + std::to_string(index);
-    if (mesh.mName.length > 0)
-        label += " (" + std::string(mesh.mName.C_Str()) + ")";
-    return label;
-}
-
-// One mesh as one node shows it. The object stays empty when the mesh has no
-// triangles.
-bool addInstance(const aiMesh& mesh, unsigned meshIndex, const Affine& transform,
-                 const MaterialUse& use, MeshObject* object, size_t* triangleTotal,
-                 std::string* reason) {
-    const std::string label = meshLabel(mesh, meshIndex);
-    if (mesh.mNumFaces > 0 && !mesh.mFaces) {
-        *reason = label + " has no faces to go with its count";
-        return false;
-    }
-    const bool normals = mesh.mNormals != nullptr;
-    const aiVector3D* uv = nullptr;
-    if (use.textured && use.channel < AI_MAX_NUMBER_OF_TEXTURECOORDS &&
-        mesh.mNumUVComponents[use.channel] >= 2)
-        uv = mesh.mTextureCoords[use.channel];
-    // A mirroring transform turns the faces' backs to the front.
-    const bool mirrored = determinant(transform) < 0.0;
-
-    std::unordered_map<CornerKey, int, CornerKeyHash> vertexOf;
-    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
-        const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices != 3)
-            continue; // points and lines
-        if (!face.mIndices) {
-            *reason = label + ": face " + std::to_string(f) + " has no indices";
-            return false;
-        }
-        if (++*triangleTotal > MAX_TRIANGLES) {
-            *reason = "it has more than " + std::to_string(MAX_TRIANGLES) + " triangles";
-            return false;
-        }
-        int corners[3];
-        for (int k = 0; k < 3; ++k) {
-            const unsigned i = face.mIndices[k];
-            if (i >= mesh.mNumVertices || !mesh.mVertices) {
-                *reason = label + ": face " + std::to_string(f) + " names vertex " +
-                          std::to_string(i) + " of " + std::to_string(mesh.mNumVertices);
-                return false;
-            }
-            const aiVector3D& p = mesh.mVertices[i];
-            if (!finite(p) || (uv && !finite(uv[i]))) {
-                *reason = label + ": vertex " + std::to_string(i) +
-                          " has a position or texture coordinate that is not a finite number";
-                return false;
-            }
-            CornerKey key = {{floatBits(p.x), floatBits(p.y), floatBits(p.z), 0, 0, 0, 0, 0}};
-            if (normals) {
-                key.bits[3] = floatBits(mesh.mNormals[i].x);
-                key.bits[4] = floatBits(mesh.mNormals[i].y);
-                key.bits[5] = floatBits(mesh.mNormals[i].z);
-            } else {
-                key.bits[3] = f;
-            }
-            if (uv) {
-                key.bits[6] = floatBits(uv[i].x);
-                key.bits[7] = floatBits(uv[i].y);
-            }
-            const auto found = vertexOf.find(key);
-            if (found != vertexOf.end()) {
-                corners[k] = found->second;
-                continue;
-            }
-            const Vec3 placed = apply(transform, p);
-            if (!finite(placed)) {
-                *reason = label + ": its node's transform takes vertex " + std::to_string(i) +
-                          " beyond the finite numbers";
-                return false;
-            }
-            const int index = int(object->mesh.vertices.size());
-            object->mesh.vertices.push_back(placed);
-            if (uv) {
-                const double(*m)[3] = use.uv.m;
-                const Vec2 mapped = {m[0][0] * uv[i].x + m[0][1] * uv[i].y + m[0][2],
-                                     m[1][0] * uv[i].x + m[1][1] * uv[i].y + m[1][2]};
-                if (!std::isfinite(mapped.x) || !std::isfinite(mapped.y)) {
-                    *reason = label + ": its material's texture transform takes the texture "
-                                      "coordinate of vertex " +
-                              std::to_string(i) + " beyond the finite numbers";
-                    return false;
-                }
-                object->mesh.texCoords.push_back(mapped);
-            }
-            vertexOf.emplace(key, index);
-            corners[k] = index;
-        }
-        object->mesh.faces.push_back(mirrored ? Triangle{corners[0], corners[2], corners[1]}
-                                              : Triangle{corners[0], corners[1], corners[2]});
-    }
-    return true;
-}
-
-double clamp01(double value) {
-    return value > 0.0 ? (value < 1.0 ? value : 1.0) : 0.0; // also not-a-number
-}
-
-Vec3 colorOf(const aiMaterial* material, const char* key, unsigned type, unsigned index,
-             bool* found) {
-    aiColor4D color;
-    *found = aiGetMaterialColor(material, key, type, index, &color) == aiReturn_SUCCESS;
-    if (!*found)
-        return {0, 0, 0};
-    return {clamp01(color.r), clamp01(color.g), clamp01(color.b)};
-}
-
-Material materialFrom(const aiMaterial* source, unsigned index) {
-    Material material;
-    aiString name;
-    if (aiGetMaterialString(source, AI_MATKEY_NAME, &name) == aiReturn_SUCCESS && name.length > 0)
-        material.name = name.C_Str();
-    else
-        material.name = "Material" + std::to_string(index + 1);
-    bool found = false;
-    material.diffuse = colorOf(source, AI_MATKEY_COLOR_DIFFUSE, &found);
-    if (!found)
-        material.diffuse = colorOf(source, AI_MATKEY_BASE_COLOR, &found);
-    if (!found)
-        material.diffuse = {1, 1, 1};
-    material.ambient = colorOf(source, AI_MATKEY_COLOR_AMBIENT, &found);
-    material.specular = colorOf(source, AI_MATKEY_COLOR_SPECULAR, &found);
-    // The file's shine runs from 0 to 1; GL's highest specular exponent is 128.
-    float exponent = 0.0f;
-    material.shine = aiGetMaterialFloat(source, AI_MATKEY_SHININESS, &exponent) == aiReturn_SUCCESS
-                         ? clamp01(exponent / 128.0)
-                         : 0.0;
-    return material;
-}
-
-// The picture a texture reference names: a texture embedded in the model
-// ("*N" or an embedded file's name), else a file beside it. -1, with a
-// warning, when it cannot be had.
-int pictureFor(const aiScene& scene, const std::string& reference, const std::string& modelFolder,
-               const std::string& material, ImportedModel* imported, PictureSources* sources) {
-    const std::pair<const aiTexture*, int> embedded =
-        scene.GetEmbeddedTextureAndIndex(reference.c_str());
-    if (!embedded.first) {
-        if (reference[0] != '*')
-            return pictureFile(reference, modelFolder, material, imported, sources);
-        warnWithoutPicture(imported, material, reference, "which the model does not hold");
-        return -1;
-    }
-    const std::string identity = "embedded texture " + std::to_string(embedded.second);
-    const int known = knownPicture(*sources, identity);
-    if (known >= 0)
-        return known;
-    ImportedPicture decoded;
-    decoded.origin = identity;
-    std::string why;
-    bool ok;
-    const aiTexture& texture = *embedded.first;
-    if (!texture.pcData) {
-        ok = false;
-        why = "it holds no data";
-    } else if (texture.mHeight == 0) {
-        ok = decodePicture(reinterpret_cast<const uint8_t*>(texture.pcData), texture.mWidth,
-                           &decoded.picture, &why);
-    } else if (texture.mWidth > unsigned(MAX_SOURCE_SIDE) ||
-               texture.mHeight > unsigned(MAX_SOURCE_SIDE)) {
-        ok = false;
-        why = "it is larger than the converter reads";
-    } else {
-        ok = pictureFromBgra(reinterpret_cast<const uint8_t*>(texture.pcData), int(texture.mWidth),
-                             int(texture.mHeight), &decoded.picture, &why);
-    }
-    if (!ok) {
-        warnWithoutPicture(imported, material, reference,
-                           "which cannot be used (" + identity + ": " + why + ")");
-        return -1;
-    }
-    return addPicture(imported, sources, identity, std::move(decoded));
-}
-
-// The base colour texture (glTF and other PBR materials), else the diffuse one,
-// with its transform where it is to be applied here.
-bool textureOf(const aiMaterial* material, TextureTransformRule rule, std::string* reference,
-               MaterialUse* use) {
-    for (aiTextureType type : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}) {
-        aiString path;
-        aiTextureMapping mapping = aiTextureMapping_UV;
-        unsigned uvIndex = 0;
-        if (aiGetMaterialTexture(material, type, 0, &path, &mapping, &uvIndex, nullptr, nullptr,
-                                 nullptr, nullptr) == aiReturn_SUCCESS &&
-            path.length > 0) {
-            *reference = path.C_Str();
-            // Mappings that assimp could not bake into coordinates leave the
-            // objects without any: they are drawn plain.
-            use->channel =
-                mapping == aiTextureMapping_UV ? uvIndex : AI_MAX_NUMBER_OF_TEXTURECOORDS;
-            aiUVTransform transform;
-            if (aiGetMaterialUVTransform(material, AI_MATKEY_UVTRANSFORM(type, 0), &transform) ==
-                aiReturn_SUCCESS)
-                use->uv = uvAffineFor(rule, transform);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool convertScene(const aiScene& scene, const std::string& modelFolder, TextureTransformRule rule,
-                  ImportedModel* imported, std::string* reason) {
-    std::vector<MaterialUse> uses;
-    PictureSources sources;
-    for (unsigned i = 0; i < scene.mNumMaterials; ++i) {
-        const aiMaterial* source = scene.mMaterials ? scene.mMaterials[i] : nullptr;
-        if (!source) {
-            *reason = "material " + std::to_string(i) + " is missing";
-            return false;
-        }
-        imported->model.materials.push_back(materialFrom(source, i));
-        std::string reference;
-        MaterialUse use = {false, 0, uvIdentity()};
-        int picture = -1;
-        if (textureOf(source, rule, &reference, &use))
-            picture = pictureFor(scene, reference, modelFolder,
-                                 imported->model.materials.back().name, imported, &sources);
-        use.textured = picture >= 0;
-        imported->materialPicture.push_back(picture);
-        uses.push_back(use);
-    }
-
-    struct Visit {
-        const aiNode* node;
-        Affine parent;
-    };
-    std::vector<Visit> pending = {{scene.mRootNode, identity()}};
-    size_t visited = 0, triangles = 0;
-    while (!pending.empty()) {
-        const Visit visit = pending.back();
-        pending.pop_back();
-        const aiNode* node = visit.node;
-        if (!node || ++visited > MAX_NODES) {
-            *reason = node ? "its node tree has more than " + std::to_string(MAX_NODES) + " nodes"
-                           : "its node tree has a hole";
-            return false;
-        }
-        const Affine transform = compose(visit.parent, fromAssimp(node->mTransformation));
-        for (unsigned k = 0; k < node->mNumMeshes; ++k) {
-            const unsigned meshIndex = node->mMeshes ? node->mMeshes[k] : scene.mNumMeshes;
-            const aiMesh* mesh =
-                meshIndex < scene.mNumMeshes && scene.mMeshes ? scene.mMeshes[meshIndex] : nullptr;
-            if (!mesh || mesh->mMaterialIndex >= uses.size()) {
-                *reason = "node \"" + std::string(node->mName.C_Str()) +
-                          "\" names a mesh or material it does not have";
-                return false;
-            }
-            MeshObject object;
-            object.name = node->mName.length > 0 ? node->mName.C_Str() : mesh->mName.C_Str();
-            if (object.name.empty())
-                object.name = "Object" + std::to_string(imported->model.objects.size() + 1);
-            object.materialIndex = int(mesh->mMaterialIndex);
-            if (!addInstance(*mesh, meshIndex, transform, uses[mesh->mMaterialIndex], &object,
-                             &triangles, reason))
-                return false;
-            if (!object.mesh.faces.empty())
-                imported->model.objects.push_back(std::move(object));
-        }
-        if (node->mNumChildren > 0 && !node->mChildren) {
-            *reason = "its node tree has a hole";
-            return false;
-        }
-        for (unsigned k = node->mNumChildren; k-- > 0;)
-            pending.push_back({node->mChildren[k], transform});
-    }
-    if (triangles == 0) {
-        *reason = "it holds no triangles";
-        if (scene.mNumMeshes > 0)
-            *reason += " (only points or lines)";
-        return false;
-    }
-    return true;
-}
-
 // assimp validates a scene as a whole and refuses one that holds an empty
 // mesh beside real ones, such as an STL file's empty solid, or a point cloud:
 // the meshes without vertices or faces are left out before it validates, with
@@ -469,8 +102,9 @@ bool leaveOutEmptyMeshes(aiScene* scene, ImportedModel* imported, std::string* r
             continue;
         }
         points = points || mesh->mNumVertices > 0;
-        names += (names.empty() ? "" : ", and ") + meshLabel(*mesh, i) +
-                 (mesh->mNumVertices > 0 ? ", which holds points but no faces" : ", which is empty");
+        names +=
+            (names.empty() ? "" : ", and ") + meshLabel(*mesh, i) +
+            (mesh->mNumVertices > 0 ? ", which holds points but no faces" : ", which is empty");
     }
     if (keptCount == scene->mNumMeshes)
         return true;
@@ -530,8 +164,8 @@ void warnOfPointsAndLines(const aiScene& scene, ImportedModel* imported) {
     }
     if (points + lines > 0)
         imported->warnings.push_back("left out " + std::to_string(points) + " points and " +
-                                     std::to_string(lines) + " lines in " +
-                                     std::to_string(meshes) + (meshes == 1 ? " mesh" : " meshes") +
+                                     std::to_string(lines) + " lines in " + std::to_string(meshes) +
+                                     (meshes == 1 ? " mesh" : " meshes") +
                                      ", which are no triangles");
 }
 
@@ -577,7 +211,9 @@ bool importWith(Read read, TextureTransformRule rule, const std::string& modelFo
         *reason = "it holds no scene";
         ok = false;
     }
-    ok = ok && convertScene(*scene, modelFolder, rule, imported, reason);
+    std::vector<MaterialUse> uses;
+    ok = ok && importMaterials(*scene, modelFolder, rule, imported, &uses, reason) &&
+         flattenScene(*scene, uses, imported, reason);
     if (!ok)
         *imported = ImportedModel();
     return ok;

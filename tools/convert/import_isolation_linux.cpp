@@ -1,11 +1,10 @@
-// The import in a forked child process: limits set with setrlimit in the
-// child, which dies with its parent, the outcome read from a pipe under a
+// The import in a forked child process on Linux: limits set with setrlimit in
+// the child, which dies with its parent, the outcome read from a pipe under a
 // wall-clock deadline, and the child's end read from its wait status.
-#include "import_isolation.h"
+#include "import_child.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -110,22 +109,18 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     }
     close(pipeFds[1]);
 
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(limits.seconds));
+    const ChildDeadline deadline = deadlineFor(limits);
     ChildRun run;
     bool broken = false;
     char buffer[1 << 16];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                 Clock::now());
-        if (left.count() <= 0) {
+        const int64_t left = millisecondsLeft(deadline);
+        if (left <= 0) {
             run.timedOut = true;
             break;
         }
         pollfd waiting = {pipeFds[0], POLLIN, 0};
-        const int ready = poll(&waiting, 1, int(std::min<int64_t>(left.count(), 1000)));
+        const int ready = poll(&waiting, 1, int(std::min<int64_t>(left, 1000)));
         if (ready < 0 && errno != EINTR) {
             broken = true;
             break;
@@ -135,13 +130,8 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
         const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
-            break; // the child has ended, or closed its end
-        if (run.bytes.size() + size_t(got) > maxChildOutput(limits)) {
-            run.tooLarge = true;
-            break;
-        }
-        run.bytes.append(buffer, size_t(got));
+        if (got <= 0 || !takeChildBytes(&run, buffer, size_t(got), limits))
+            break; // the child has ended, closed its end, or wrote too much
     }
     close(pipeFds[0]);
     if (run.timedOut || run.tooLarge || broken)
