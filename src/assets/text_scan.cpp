@@ -98,20 +98,11 @@ bool scanInt(TextCursor& c, int32_t* value) {
 }
 
 // The exact conversion of a plain decimal, mantissa / 10^fractionDigits, for
-// mantissas up to 2^53 and up to 22 fraction digits: both are then exact
-// doubles, so the quotient q is the true value x rounded once to the nearest
-// double. Rounding q on to float gives what strtof gives for x, unless q lies
-// exactly halfway between two neighbouring floats:
-//   strtof rounds x to the nearest float; the float chosen changes only at the
-//   midpoints between neighbouring floats. Every such midpoint m has 25
-//   significant bits, so it is a double too, and rounding to doubles keeps
-//   order: x < m gives q <= m, and x > m gives q >= m. So when q is no
-//   midpoint, x and q lie between the same two midpoints and round to the
-//   same float.
-// Here x is 0 or lies between 10^-22 and 2^53, inside the normal floats,
-// where a float keeps the top 23 of a double's 52 fraction bits; q is a
-// midpoint exactly when the 29 bits below them are 1 followed by zeros. Then
-// false, and the caller asks strtof.
+// mantissas up to 2^53 and up to 22 fraction digits: both are exact doubles,
+// so the quotient is the true value rounded once, and rounding it on to float
+// gives what strtof gives unless the quotient lies exactly halfway between two
+// floats, every such midpoint being a double too. That case (the 29 bits below
+// a float's 23 are 1 and then zeros) is false, and the caller asks strtof.
 static bool convertPlainDecimal(uint64_t mantissa, int fractionDigits, bool negative,
                                 float* value) {
     static const double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,

@@ -1,4 +1,5 @@
-// The orbit camera and the keyboard and mouse controls.
+// The eye is placed around the target robot every frame; the keys and mouse
+// buttons act when the pacing rule says their step is due.
 #include "scene/camera.h"
 
 #include "app/application.h"

@@ -1,4 +1,4 @@
-// The placement of a converted model: turn, then scale and move by the box.
+// Turned first, so that the box that scales and moves the model is the turned one.
 #include "model_placement.h"
 
 #include <algorithm>

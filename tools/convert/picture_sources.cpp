@@ -1,4 +1,5 @@
-// Pictures beside a model or embedded in it, read whole and decoded once each.
+// Each file is found and decoded once: materials that name the same file share
+// its picture.
 #include "picture_sources.h"
 
 #include "texture_lookup.h"

@@ -1,4 +1,4 @@
-// Texture transforms of glTF files, applied to coordinates.
+// The glTF transform recovered from what assimp stored, as a 2 x 3 matrix.
 #include "texture_transform.h"
 
 #include <cctype>

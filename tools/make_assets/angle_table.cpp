@@ -1,4 +1,4 @@
-// Sine and cosine of whole multiples of 3.75 degrees from a fixed table.
+// The table holds the first quarter turn; the other three are its mirror images.
 #include "angle_table.h"
 
 // sin(k * 3.75 degrees) for k = 0 .. 24, the first quarter turn, to ten places.
