@@ -108,20 +108,22 @@ if drive chromium phone; then
   cd ..
 fi
 
-# Models of one's own, from assimp's test models: a textured one, and one that
-# the converter refuses; and one that crashes assimp (a trap in WebAssembly).
-# The link's model is served beside the site.
+# Models of one's own, from assimp's test models: a textured one, one that the
+# converter refuses, and one whose picture is not given, which it converts with
+# a warning; and one that crashes assimp (a trap in WebAssembly). The link's
+# model is served beside the site.
 models=/usr/share/assimp/models/glTF2
 textured=$models/BoxTextured-glTF-Binary/BoxTextured.glb
 broken=$models/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb
+warned=/usr/share/assimp/models/3DS/cubes_with_alpha.3DS
 crashing=$LETTERBOT_SOURCE_DIR/tests/data/convert/dae_accessor_wrap.dae
 if [ ! -f "$LETTERBOT_SITE/letterbot-assets.wasm" ]; then
   fail "the site has no converter (letterbot-assets.js and .wasm)"
-elif [ ! -f "$textured" ] || [ ! -f "$broken" ]; then
+elif [ ! -f "$textured" ] || [ ! -f "$broken" ] || [ ! -f "$warned" ]; then
   fail "assimp's test models are needed (Debian: assimp-testmodels; script/bootstrap test)"
 else
   mkdir own-site && ln -s "$LETTERBOT_SITE"/* own-site/ && cp "$textured" own-site/
-  if site=$work/own-site drive chromium own-robot "$broken" "$crashing" "$textured" 8; then
+  if site=$work/own-site drive chromium own-robot "$broken" "$crashing" "$warned" "$textured" 8; then
     enter own-robot
     check "a broken model: the page shows the converter's refusal" \
       "$(sed -n 1p broken.txt) $(sed -n '2,$p' broken.txt | grep -c "^letterbot-assets: cannot convert /in/${broken##*/}: ")" "refused 1"
@@ -132,6 +134,10 @@ else
     read -r lines state <broken-after.txt
     [ "${lines:-0}" -gt 0 ] && [ "$state" = running ] && ok "after all three, the program runs on" \
       || fail "after all three, the program did not run on (${lines:-?} more trace lines, ${state:-?})"
+    check "a model whose picture is missing: converted" "$(sed -n 1p warned.txt)" converted
+    grep -q '^warning: material "01 - Default" names the picture "BERETTA_.JPG", which is not there' \
+      warned.txt && ok "a model whose picture is missing: the warning is with the report" \
+      || fail "a model whose picture is missing: the page says $(tr '\n' ' ' <warned.txt | head -c 300)"
     check "then a textured .glb picked: converted" "$(sed -n 1p own.txt)" converted
     sed -n 2p own.txt | grep -q '^data/robot.ase: 1 object, [0-9]* triangles, .*, 1 texture$' \
       && grep -q '^placed: ' own.txt && ok "a textured .glb picked: the converter's report is on the page" \

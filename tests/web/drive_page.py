@@ -13,10 +13,11 @@ In Chromium:
                             lines, full screen, Escape, Start again
     phone                   touch in Chromium's phone emulation, axe-core there,
                             then reduced motion
-    own-robot BROKEN CRASHING TEXTURED SECONDS
+    own-robot BROKEN CRASHING WARNED TEXTURED SECONDS
                             models given to the page: three files, one over the
-                            size cap, a link (TEXTURED must be in SITE), a link
-                            to nothing, one that trickles, one that is too large
+                            size cap, one whose picture is missing, a link
+                            (TEXTURED must be in SITE), a link to nothing, one
+                            that trickles, one that is too large
     missing-texture         without data/robot_panel.bmp
     no-webgl                in a Chromium without WebGL
     model-figures MODEL...  from choosing each model to the first trace line
@@ -498,9 +499,9 @@ def phone(page):
     page.write("reduced-motion.txt", [f"{waited} {'shown' if shown else 'hidden'} {'played' if played else 'stayed'}"])
 
 
-def own_robot(page, broken, crashing, textured, seconds):
+def own_robot(page, broken, crashing, warned, textured, seconds):
     """A broken model, one that crashes the importer, one over the size cap,
-    then a textured one, through the file input; then the textured one by a
+    one whose picture is missing, then a textured one, through the file input; then the textured one by a
     link, a link to a model that is not there, one that trickles and one too
     large. Pictures of the shipped and the converted figure carried clear of
     the scene (shipped.png, own.png; shipped-later.png as many passes after
@@ -525,6 +526,9 @@ def own_robot(page, broken, crashing, textured, seconds):
     page.wait(5, lambda: len(page.trace) > lines + 20)
     page.write("broken-after.txt", [f"{len(page.trace) - lines} {page.exit_status() or 'running'}"])
 
+    started = len(page.starts)
+    pick(page, [warned], "warned", ("converted", "refused", "failed"))
+    new_run(page, started)
     started = len(page.starts)
     pick(page, [textured], "own", ("converted", "refused", "failed"))
     if new_run(page, started):
@@ -593,6 +597,9 @@ def engine(page, crashing, textured, seconds):
     figure_picture(page, "shipped.png")
     page.wait_passes(COMPARED_PASSES)
     page.canvas_picture("shipped-later.png")
+    started = len(page.starts)
+    pick(page, [warned], "warned", ("converted", "refused", "failed"))
+    new_run(page, started)
     started = len(page.starts)
     pick(page, [textured], "own", ("converted", "refused", "failed"))
     if new_run(page, started):
@@ -697,7 +704,7 @@ SCENARIOS = {
     # name: (function, how many arguments, the engine's options, the page's query)
     "demo": (lambda page, args: demo(page, int(args[0])), 1, {}, ""),
     "phone": (lambda page, args: phone(page), 0, {"phone": True}, ""),
-    "own-robot": (lambda page, args: own_robot(page, *args[:3], float(args[3])), 4, {}, ""),
+    "own-robot": (lambda page, args: own_robot(page, *args[:4], float(args[4])), 5, {}, ""),
     "missing-texture": (lambda page, args: missing_texture(page), 0, {}, "?without=data/robot_panel.bmp"),
     "no-webgl": (lambda page, args: page.wait(30, page.exit_status), 0, {"no_webgl": True}, ""),
     "engine": (lambda page, args: engine(page, args[0], args[1], float(args[2])), 3, {}, ""),
