@@ -4,9 +4,15 @@
 // module that the page loads only then and runs in a worker of its own; the
 // program then starts again with the result as data/robot.ase and its
 // bitmaps. A model larger than 256 MiB is refused before it is read, and a
-// link that stalls, trickles or takes too long is given up. Uses
-// startProgram, byId and firstLine from page.js.
-"use strict";
+// link that stalls, trickles or takes too long is given up. The page hands it
+// the way to start the program (useStart) and asks it for a linked model.
+import { byId, firstLine } from "./shared.js";
+
+// How the program starts, given by the page: startProgram(files, what, options).
+let startProgram = null;
+export function useStart(start) {
+  startProgram = start;
+}
 
 // What the converter reads as a model; any other file is a companion (a
 // glTF's buffers, an OBJ's materials, pictures).
@@ -281,7 +287,7 @@ async function fetchLinked(address, url) {
 // The model a link names: fetched, then converted, before the program starts;
 // meanwhile the page says what it waits for. Without it the shipped robot
 // starts as it would.
-async function startWithLinkedModel(url) {
+export async function startWithLinkedModel(url) {
   say("fetching", [`Fetching the model at ${url}\u2026`]);
   byId("status").textContent = `letterbot waits for the model at ${url}; Cancel starts the shipped robot.`;
   let bytes, name;

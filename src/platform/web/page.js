@@ -3,7 +3,8 @@
 // its main loop, and gives it full screen, touch and the keyboard alone. A
 // control holds keys and mouse buttons as the keyboard and mouse would, on the
 // program's canvas, so the program reads them as it reads those.
-"use strict";
+import { byId, firstLine } from "./shared.js";
+import { startWithLinkedModel, useStart } from "./own_robot.js";
 
 // What an exit status means, as far as a page can end (the README's table).
 const MEANINGS = {
@@ -14,7 +15,6 @@ const MEANINGS = {
 };
 const MAX_ERROR_LINES = 20;
 
-const byId = id => document.getElementById(id);
 const play = byId("play");
 const stage = byId("stage");
 const trace = byId("trace");
@@ -40,10 +40,6 @@ let lastStart = { files: [], what: "the shipped robot" };
 // The page holds the program's main loop while paused; with reduced motion
 // asked for, the program waits for Play before its first pass.
 let paused = matchMedia("(prefers-reduced-motion: reduce)").matches;
-
-// An error's message as the page shows it: its first line, without the
-// source WebKit appends to it (" (evaluating '...')", which may run over lines).
-const firstLine = text => String(text).split("\n")[0].replace(/ \(evaluating '.*$/, "");
 
 function showError(line) {
   const div = document.createElement("div");
@@ -308,6 +304,14 @@ function passed() {
 
 const padControls = [];
 
+// Gestures over the canvas: one finger held to the right of where it touched
+// turns the camera, to the left the other way; two fingers spread bring it
+// closer, pinched take it farther. Each is a held button, as long as it lasts.
+const fingers = new Map();
+let gesture = [];
+const TURN_PIXELS = 24;
+const PINCH_RATIO = 1.15;
+
 // Lets go of everything, gestures and controls included: the program ended
 // or starts again.
 function releaseAll() {
@@ -401,14 +405,7 @@ controlsButton.addEventListener("click", () => {
   controlsButton.setAttribute("aria-expanded", String(shown));
 });
 
-// Gestures over the canvas: one finger held to the right of where it touched
-// turns the camera, to the left the other way; two fingers spread bring it
-// closer, pinched take it farther. Each is a held button, as long as it lasts.
-const fingers = new Map();
-let gesture = [];
-const TURN_PIXELS = 24;
-const PINCH_RATIO = 1.15;
-
+// How far apart two fingers are, for the pinch.
 function spread() {
   const [a, b] = [...fingers.values()];
   return Math.hypot(a.x - b.x, a.y - b.y) || 1;
@@ -501,6 +498,8 @@ fullscreenButton.addEventListener("click", () => {
   play.requestFullscreen().then(() => program && program.canvas.focus(),
     error => showError(`Full screen: ${error.message}`));
 });
+
+useStart(startProgram);
 
 // The start, once the page's other scripts have run: with the model a link
 // names (index.html?model=URL; own_robot.js), or with the shipped robot.
