@@ -11,6 +11,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <vector>
 #include <fcntl.h>
 #include <io.h>
 
@@ -60,6 +61,34 @@ LONG WINAPI endAtOnce(EXCEPTION_POINTERS*) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// The attribute that starts a process inside a job (Windows 10 and later).
+#ifndef PROC_THREAD_ATTRIBUTE_JOB_LIST
+#define PROC_THREAD_ATTRIBUTE_JOB_LIST 0x0002000D
+#endif
+struct JobListAttribute {
+    std::vector<char> storage;
+    LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
+    HANDLE job = nullptr; // the attribute points here while the list lives
+    bool set(HANDLE jobHandle) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        if (size == 0)
+            return false;
+        storage.resize(size);
+        auto* candidate = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
+        if (!InitializeProcThreadAttributeList(candidate, 1, 0, &size))
+            return false;
+        list = candidate;
+        job = jobHandle;
+        return UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &job, sizeof job,
+                                         nullptr, nullptr) != 0;
+    }
+    ~JobListAttribute() {
+        if (list)
+            DeleteProcThreadAttributeList(list);
+    }
+};
+
 // Handles that are closed on every way out.
 struct ChildHandles {
     HANDLE job = nullptr, process = nullptr, thread = nullptr, output = nullptr;
@@ -95,9 +124,9 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
         return false;
     }
     SetHandleInformation(child.output, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0,
-                                 nullptr);
+    HANDLE nothing =
+        CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherited, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -119,8 +148,24 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     const UINT errorMode =
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     PROCESS_INFORMATION started = {};
-    const BOOL created = CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE,
-                                        CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
+    // Started inside the job where the system can, so that a converter killed
+    // right after the start leaves no child outside it; else assigned below.
+    JobListAttribute inJob;
+    BOOL created = FALSE;
+    bool assigned = false;
+    if (child.job && inJob.set(child.job)) {
+        STARTUPINFOEXA extended = {};
+        extended.StartupInfo = startup;
+        extended.StartupInfo.cb = sizeof extended;
+        extended.lpAttributeList = inJob.list;
+        created = CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE,
+                                 CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                 &extended.StartupInfo, &started);
+        assigned = created;
+    }
+    if (!created)
+        created = CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                 nullptr, nullptr, &startup, &started);
     SetErrorMode(errorMode);
     CloseHandle(outputEnd);
     if (nothing != INVALID_HANDLE_VALUE)
@@ -132,7 +177,7 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     child.process = started.hProcess;
     child.thread = started.hThread;
     // Without the job (a system that cannot nest one) the time limit stays.
-    if (child.job && !AssignProcessToJobObject(child.job, child.process)) {
+    if (child.job && !assigned && !AssignProcessToJobObject(child.job, child.process)) {
         CloseHandle(child.job);
         child.job = nullptr;
     }
@@ -147,8 +192,8 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
             break; // every byte read, and the child's end closed
         if (available > 0) {
             DWORD got = 0;
-            if (!ReadFile(child.output, buffer, available < sizeof buffer ? available : sizeof buffer,
-                          &got, nullptr) ||
+            if (!ReadFile(child.output, buffer,
+                          available < sizeof buffer ? available : sizeof buffer, &got, nullptr) ||
                 !takeChildBytes(&run, buffer, got, limits))
                 break;
             continue;
@@ -170,7 +215,8 @@ bool importIsolated(const std::string& path, const ImportLimits& limits, Importe
     }
     if (!run.timedOut && !run.tooLarge && !run.outOfMemory) {
         const int64_t left = millisecondsLeft(deadline);
-        run.timedOut = WaitForSingleObject(child.process, DWORD(left > 0 ? left : 0)) == WAIT_TIMEOUT;
+        run.timedOut =
+            WaitForSingleObject(child.process, DWORD(left > 0 ? left : 0)) == WAIT_TIMEOUT;
     }
     if (run.timedOut || run.tooLarge || run.outOfMemory) {
         if (child.job)
