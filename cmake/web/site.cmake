@@ -34,7 +34,9 @@ endforeach()
 # INVOKE_RUN=0, EXIT_RUNTIME=0, FS and callMain exported).
 include(${CMAKE_SOURCE_DIR}/cmake/web/converter.cmake)
 
-# The notices of the libraries compiled into the page travel with it.
+# letterbot's own license, and the notices of the libraries compiled into the
+# page, travel with it.
+configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${SITE_DIR}/LICENSE.txt COPYONLY)
 configure_file(${GL4ES_DIR}/LICENSE ${SITE_DIR}/LICENSE-gl4es.txt COPYONLY)
 file(READ ${GLU_DIR}/src/libutil/mipmap.c GLU_SOURCE)
 string(FIND "${GLU_SOURCE}" "*/" GLU_NOTICE_END)

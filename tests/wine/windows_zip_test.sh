@@ -50,7 +50,7 @@ on_exit end_wine
 cmake -E tar xf "$LETTERBOT_ZIP" || { fail "the zip does not unpack"; finish; }
 package="$work/letterbot-windows-x64"
 for file in letterbot.exe letterbot-assets.exe SDL.dll SDL2.dll README.txt \
-            LICENSE-SDL2.txt LICENSE-sdl12-compat.txt LICENSE-assimp.txt data/robot.ase; do
+            LICENSE.txt LICENSE-SDL2.txt LICENSE-sdl12-compat.txt LICENSE-assimp.txt data/robot.ase; do
   [ -f "$package/$file" ] || fail "the zip lacks $file"
 done
 
