@@ -130,7 +130,10 @@ void endOnStopRequests() {
     // like the window's close button, but only where it finds the C runtime's
     // default handler; ours goes in first. The runtime raises SIGINT and
     // SIGBREAK for Ctrl+C and Ctrl+Break; closing the console, logging off and
-    // shutting down come only to the console handler.
+    // shutting down come only to the console handler. Unlike on Linux no signal
+    // can have been ignored from the start: a program inherits no C runtime's
+    // signal state. What nohup is there, the console's Ctrl+C ignore flag is
+    // here, and under it the system calls no handler for Ctrl+C at all.
     for (int signal : {SIGINT, SIGTERM, SIGBREAK})
         std::signal(signal, endBySignal);
     SetConsoleCtrlHandler(endOnConsoleEvent, TRUE);

@@ -268,12 +268,14 @@ int SDL_Init(Uint32 flags) {
         startTime = emscripten_get_now();
     if (!(flags & SDL_INIT_VIDEO))
         return 0;
-    const int hasCanvas = EM_ASM_INT({
-        if (!Module["canvas"])
-            return 0;
-        specialHTMLTargets["!canvas"] = Module["canvas"];
-        return 1;
-    });
+    const int hasCanvas = EM_ASM_INT(
+        {
+            if (!Module["canvas"])
+                return 0;
+            specialHTMLTargets[UTF8ToString($0)] = Module["canvas"];
+            return 1;
+        },
+        CANVAS);
     if (!hasCanvas)
         return -1; // a page that gave the program no canvas
     if (!listening)
