@@ -47,20 +47,53 @@ differing_pixels() {
   compare -metric AE ${3:+-extract "$3"} "$1" "$2" null: 2>&1 | sed 's/[^0-9].*//'
 }
 
-# holding_moves_the_view KEY IDLE BEFORE AFTER [BOX]: one check that holding
-# KEY from BEFORE to AFTER changed the view inside BOX where an interval of
-# the same length, IDLE to BEFORE, did not. The walking robot and the blocks
-# never enter BOX, by default the towers above the horizon at the right of
-# the program's first view, so only the camera can change it.
-holding_moves_the_view() {
-  local idle moved box=${5:-220x250+800+30}
+# view_moved WHAT IDLE BEFORE AFTER [BOX]: one check that WHAT, done from
+# BEFORE to AFTER, changed the view inside BOX where an interval of as many
+# passes, IDLE to BEFORE, did not: more than a twelfth of the box, and ten
+# times what the interval before changed there. The walking robot and the
+# blocks never enter BOX, by default the towers above the horizon at the right
+# of the program's first view, so only the camera can change it.
+view_moved() {
+  local idle moved box=${5:-220x250+800+30} area
+  area=$(( ${box%%x*} * $(echo "${box#*x}" | sed 's/+.*//') ))
   idle=$(differing_pixels "$2" "$3" "$box")
   moved=$(differing_pixels "$3" "$4" "$box")
-  echo "pixels changed in $box: ${idle:-?} in the interval before, ${moved:-?} holding $1"
-  if [ -n "$moved" ] && [ -n "$idle" ] && [ "$moved" -ge 5000 ] && [ "$moved" -gt $((10 * idle)) ]; then
-    ok "holding $1 moves the view"
+  if [ -n "$moved" ] && [ -n "$idle" ] && [ $((moved * 12)) -ge "$area" ] && [ "$moved" -gt $((10 * idle)) ]; then
+    ok "$1 moves the view ($moved pixels changed in $box where only the camera can change them, $idle idle)"
   else
-    fail "holding $1 did not move the view: ${moved:-?} pixels changed, ${idle:-?} before"
+    fail "$1 did not move the view: ${moved:-?} pixels changed in $box, ${idle:-?} idle"
+  fi
+}
+
+# scene_drawn PICTURE: the first picture of the program's window shows the
+# black sky, the green ground, the district at the right and the blue robots
+# and blocks in the middle.
+scene_drawn() {
+  local r g b blue
+  check "top left is the black sky" "$(pixel "$1" 5 5)" "0 0 0"
+  read -r r g b <<<"$(pixel "$1" 100 500)"
+  if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then ok "the ground below is green"
+  else fail "the ground below is not green: $r $g $b"; fi
+  read -r r g b <<<"$(pixel "$1" 900 200)"
+  if [ "$r" -gt 40 ] || [ "$b" -gt 40 ]; then ok "the district stands at the right"
+  else fail "no building at the right: $r $g $b"; fi
+  blue=$(convert "$1" -crop 600x250+212+300 -fx '(b>2*r && b>2*g && b>0.3) ? 1 : 0' \
+    -format '%[fx:round(mean*150000)]' info: 2>/dev/null || echo 0)
+  [ "$blue" -gt 1000 ] && ok "the blue robots and blocks stand in the middle ($blue pixels)" \
+    || fail "hardly anything blue in the middle: $blue pixels"
+}
+
+# trace_lines_only TRACE: standard output holds trace lines, the robot's two
+# headings (or a heading that is no number), and nothing else; Windows' line
+# ends are no part of a line.
+trace_lines_only() {
+  local pattern='^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$'
+  if [ ! -s "$1" ]; then
+    fail "nothing on standard output"
+  elif tr -d '\r' <"$1" | grep -qvE "$pattern"; then
+    fail "standard output holds more than the trace: $(tr -d '\r' <"$1" | grep -vE "$pattern" | head -n 1)"
+  else
+    ok "$(wc -l <"$1") lines on standard output, each a trace line"
   fi
 }
 

@@ -54,7 +54,7 @@ if drive chromium demo "$simulated_lines"; then
     else
       fail "laptop: the canvas (${left},${top} to ${right},${bottom}) or the trace line (bottom ${trace_bottom}) is out of the ${width} x ${height} page"
     fi
-    view_moved "holding Right" right
+    page_view_moved "holding Right" right
     read -r page_height window_height <<<"$(tr '\n' ' ' <scroll.txt 2>/dev/null)"
     if [ "${page_height:-0}" -gt "${window_height:-0}" ]; then
       ok "the page can scroll: ${page_height} pixels high in a ${window_height}-pixel window"
@@ -67,8 +67,8 @@ if drive chromium demo "$simulated_lines"; then
   fi
   check "Pause holds the program, Play lets it go on" "$(cat pause.txt 2>/dev/null)" "0 played"
   check "Tab reaches the turning control" "$(cat tab.txt 2>/dev/null)" reached
-  [ -f space-after.png ] && view_moved "holding Space on the turning control" space
-  [ -f click-after.png ] && view_moved "a quick click on the turning control" click
+  [ -f space-after.png ] && page_view_moved "holding Space on the turning control" space
+  [ -f click-after.png ] && page_view_moved "a quick click on the turning control" click
   axe_clean axe-laptop.txt "in a laptop's window"
   check "first trace line" "$(head -n 1 trace.txt)" "0.000000 0.000000"
   trace_lines_only trace.txt
@@ -98,9 +98,9 @@ if drive chromium phone; then
   [ "$left" -eq 0 ] && [ "$right" -eq "$width" ] && [ "$trace_bottom" -le "$height" ] \
     && ok "phone: the canvas spans the ${width}-pixel width, the trace line is in view" \
     || fail "phone: the canvas spans ${left} to ${right} of ${width} pixels, the trace line ends at ${trace_bottom} of ${height}"
-  view_moved "phone: a touch held on the turning control" turn
-  view_moved "phone: a touch held on the pad's right arrow" pad
-  view_moved "phone: two fingers spread" pinch
+  page_view_moved "phone: a touch held on the turning control" turn
+  page_view_moved "phone: a touch held on the pad's right arrow" pad
+  page_view_moved "phone: two fingers spread" pinch
   axe_clean axe-phone.txt "in a phone's emulation"
   check "phone: End, touched, ends the program as Escape does" "$(cat status.txt)" 200
   check "reduced motion: no pass before Play, which is shown, and Play lets it go on" \

@@ -36,7 +36,7 @@ if drive "$engine" engine "$crashing" "$textured" 10; then
   check "$engine: first trace line" "$(head -n 1 trace.txt)" "0.000000 0.000000"
   trace_lines_only trace.txt
   follows_simulated_path shipped-trace.txt ../simulated.txt 100
-  view_moved "$engine: holding Right" right
+  page_view_moved "$engine: holding Right" right
   crash_reported crashing.txt "${crashing##*/}"
   fetched_once fetches.txt "with a model converted"
   check "$engine: then a textured .glb picked: converted" "$(sed -n 1p own.txt)" converted

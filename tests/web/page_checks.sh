@@ -32,49 +32,9 @@ enter() { cd "$1" || { fail "cannot enter $1"; finish; }; }
 # district at the top right, above the robots' heads and right of their path.
 CAMERA_ONLY_BOX=250x250+774+40
 
-# view_moved WHAT NAME: one check that holding WHAT changed the view where
-# only the camera can change it (CAMERA_ONLY_BOX), from NAME-before.png to
-# NAME-after.png, over as many passes of the program as NAME-idle.png to
-# NAME-before.png idled: more than a fiftieth of the box, and ten times what
-# idling changed there.
-view_moved() {
-  local idle moved least=$((250 * 250 / 50))
-  idle=$(differing_pixels "$2-idle.png" "$2-before.png" "$CAMERA_ONLY_BOX")
-  moved=$(differing_pixels "$2-before.png" "$2-after.png" "$CAMERA_ONLY_BOX")
-  if [ -n "$moved" ] && [ -n "$idle" ] && [ "$moved" -gt "$least" ] && [ "$moved" -gt $((idle * 10)) ]; then
-    ok "$1 moves the view ($moved pixels changed where only the camera can change them, $idle idle)"
-  else
-    fail "$1 did not move the view: ${moved:-?} pixels changed where only the camera can change them, ${idle:-?} idle"
-  fi
-}
-
-# scene_drawn PICTURE: the sky, the ground, the district and the blue robots
-# and blocks where the first picture shows them.
-scene_drawn() {
-  local r g b blue
-  check "top left is the black sky" "$(pixel "$1" 5 5)" "0 0 0"
-  read -r r g b <<<"$(pixel "$1" 100 500)"
-  if [ "$g" -gt 40 ] && [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ]; then ok "the ground below is green"
-  else fail "the ground below is not green: $r $g $b"; fi
-  read -r r g b <<<"$(pixel "$1" 900 200)"
-  if [ "$r" -gt 40 ] || [ "$b" -gt 40 ]; then ok "the district stands at the right"
-  else fail "no building at the right: $r $g $b"; fi
-  blue=$(convert "$1" -crop 600x250+212+300 -fx '(b>2*r && b>2*g && b>0.3) ? 1 : 0' \
-    -format '%[fx:round(mean*150000)]' info: 2>/dev/null || echo 0)
-  [ "$blue" -gt 1000 ] && ok "the blue robots and blocks stand in the middle ($blue pixels)" \
-    || fail "hardly anything blue in the middle: $blue pixels"
-}
-
-# trace_lines_only TRACE: standard output holds trace lines and nothing else.
-trace_lines_only() {
-  if [ ! -s "$1" ]; then
-    fail "nothing on standard output"
-  elif grep -qvE '^-?[0-9]+\.[0-9]{6} (-?[0-9]+\.[0-9]{6}|-?nan)$' "$1"; then
-    fail "standard output holds more than the trace: $(grep -vE '^-?[0-9]+\.[0-9]{6} ' "$1" | head -n 1)"
-  else
-    ok "$(wc -l <"$1") lines on standard output, each a trace line"
-  fi
-}
+# page_view_moved WHAT NAME: view_moved on the pictures a scenario took of
+# NAME (NAME-idle.png, NAME-before.png, NAME-after.png), in CAMERA_ONLY_BOX.
+page_view_moved() { view_moved "$1" "$2-idle.png" "$2-before.png" "$2-after.png" "$CAMERA_ONLY_BOX"; }
 
 # fetched_once FETCHES WHEN: the page fetched letterbot.wasm and letterbot.data
 # once each, as the server counted them.

@@ -23,7 +23,7 @@ for key in Shift_R Right; do
   wait_for_passes 1
   screenshot "$key.png" || fail "a screenshot failed"
 done
-holding_moves_the_view Right idle.png Shift_R.png Right.png
+view_moved "holding Right" idle.png Shift_R.png Right.png
 
 press_key Escape
 wait_letterbot
