@@ -1,5 +1,5 @@
 # The program as a page: build-web/site/ holds index.html, its modules page.js,
-# own_robot.js and shared.js, and what they load: letterbot.js, letterbot.wasm and
+# controls.js, own_robot.js and shared.js, and what they load: letterbot.js, letterbot.wasm and
 # letterbot.data (data/ packed for the in-memory file system, where the program
 # finds it as on the desktop), and, only once a model of one's own is chosen,
 # the converter's letterbot-assets.js and letterbot-assets.wasm. Any static web
@@ -23,7 +23,7 @@ set_target_properties(letterbot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR} 
 target_link_options(letterbot PRIVATE ${WEB_LINK_OPTIONS} --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 file(GLOB SITE_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 set_property(TARGET letterbot APPEND PROPERTY LINK_DEPENDS ${SITE_DATA_FILES})
-set(PAGE_FILES index.html page.js own_robot.js shared.js convert_worker.js)
+set(PAGE_FILES index.html page.js controls.js own_robot.js shared.js convert_worker.js)
 foreach(file ${PAGE_FILES})
   configure_file(${CMAKE_SOURCE_DIR}/src/platform/web/${file} ${SITE_DIR}/${file} COPYONLY)
 endforeach()
