@@ -598,9 +598,6 @@ def engine(page, crashing, textured, seconds):
     page.wait_passes(COMPARED_PASSES)
     page.canvas_picture("shipped-later.png")
     started = len(page.starts)
-    pick(page, [warned], "warned", ("converted", "refused", "failed"))
-    new_run(page, started)
-    started = len(page.starts)
     pick(page, [textured], "own", ("converted", "refused", "failed"))
     if new_run(page, started):
         figure_picture(page, "own.png")
