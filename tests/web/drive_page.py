@@ -1,382 +1,68 @@
 #!/usr/bin/python3
-"""Drives letterbot's page for the browser tests and the figures: serves the
-site from this process on a free local port (page_server.py), runs one
-scenario in one engine (browsers.py) and leaves what it saw as files in OUT,
-for the calling script to check. Run with Debian's Python, which has
-python3-selenium.
+"""The browser tests' scenarios, and the figures': runs one scenario of the
+page in one engine (page.py), leaving what it saw as files in OUT, then checks
+them (checks.py), printing "ok: ..." and "FAIL: ..." lines and their total,
+"N passed, M failed". It ends with status 1 when a check failed, or when the
+scenario could not be run, and then without a total. Run with Debian's
+Python, which has python3-selenium.
 
     drive_page.py ENGINE SITE OUT SCENARIO [ARGUMENT...]
 
-In Chromium:
-    demo TRACE_LINES        the scene, Right, Pause, a turning control from the
-                            keyboard, axe-core, the trace up to TRACE_LINES path
-                            lines, full screen, Escape, Start again
+SIMULATED is a file of the robot's simulated path (tests/lib/checks.sh's
+simulated_trace), which the traces must follow. In Chromium:
+    demo SIMULATED          the scene, Right, the keys that must not scroll,
+                            Pause, a turning control from the keyboard,
+                            axe-core, the trace up to the patrol, full screen,
+                            Escape, Start again
     phone                   touch in Chromium's phone emulation, axe-core there,
-                            then reduced motion
-    own-robot BROKEN CRASHING WARNED TEXTURED SECONDS
+                            End, then reduced motion
+    own-robot SIMULATED BROKEN CRASHING WARNED TEXTURED SECONDS
                             models given to the page: three files, one over the
                             size cap, one whose picture is missing, a link
                             (TEXTURED must be in SITE), a link to nothing, one
                             that trickles, one that is too large
     missing-texture         without data/robot_panel.bmp
     no-webgl                in a Chromium without WebGL
-    model-figures MODEL...  from choosing each model to the first trace line
-                            with it
 In every engine:
-    engine CRASHING TEXTURED SECONDS
+    engine SIMULATED CRASHING TEXTURED SECONDS
                             what every engine must do: the scene, the trace for
-                            SECONDS and more (shipped-trace.txt), Right, a model
-                            that crashes the importer and a textured one picked,
-                            each file fetched once, full screen where the engine
-                            allows it, Escape
+                            SECONDS and more, Right, a model that crashes the
+                            importer and a textured one picked, each file
+                            fetched once, full screen where the engine allows
+                            it, Escape
     figures SECONDS         first trace line (5 loads), passes a second, bytes
-                            fetched for one load
-    model-figures MODEL...  (as above)
+                            fetched for one load; figures.txt, no checks
+    model-figures MODEL...  from choosing each model to the first trace line
+                            with it; figures.txt, no checks
 
-Files in OUT: status.txt (the page's data-exit-status), page.txt (its status
-and error.txt lines), trace.txt (console.log lines, standard output, of every
-start of the program), errors.txt (console.error and console.warn lines and
-uncaught errors), console.txt (every console entry, and in Chromium what
-Chromium itself reported there), webgl-errors.txt (every WebGL error the
-page's contexts reported, "CANVAS_ID 0xCODE"), engine.txt (Firefox's and
-WebKit's own output), and per scenario the canvas pictures (*.png, the canvas's
-own 1024 x 768 pixels), layout.txt, scroll.txt, alert.txt, fetches.txt,
-figures.txt, axe-*.txt, or what the page said of each model (NAME.txt) and the
-trace of the program with it (NAME-trace.txt). The engine, its driver and the
-server end with this process, also when it is stopped by a signal."""
-import base64
+What the files in OUT hold is told in page.py."""
 import os
+import re
 import signal
 import sys
-import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../script/lib"))
-import browsers  # noqa: E402
-import page_server  # noqa: E402
-
-AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node_modules/axe-core/axe.min.js")
-
-# Passes of the program over which a view is compared: the same number
-# idling and with a key or control held.
-COMPARED_PASSES = 30
+from checks import (Checks, axe_clean, crash_reported, ended_in_view, fetched_once, no_webgl_errors,
+                    picked_figure, view_moved, went_full_screen)
+from figures import figures, model_figures
+from page import (COMPARED_PASSES, Page, Stopped, browsers, ending, figure_picture, full_screen, new_run,
+                  outcome, pick, start_again, stop_on_signal)
 
 
-class Stopped(Exception):
-    """A signal, or a scenario that cannot go on."""
 
-
-def stop_on_signal(signum, frame):
-    raise Stopped(f"stopped by signal {signum}")
-
-
-class Page:
-    """One engine with the page loaded, and the console read as it goes."""
-
-    def __init__(self, engine, site, out, query="", figures=False, **options):
-        self.out = out
-        self.server = self.serving = self.browser = None
-        self.trace, self.errors, self.console, self.starts, self.webgl_errors = [], [], [], [], []
-        self.status_saved = False
-        # Where the WebGL probe's errors and console lines begin, once it ran.
-        self.probe_from = None
-        # Whatever was started before a failure (the engine or its driver does
-        # not start, the first load raises, a signal) goes.
-        try:
-            self.server = page_server.make_server(site, "?figures" if figures else "")
-            self.serving = threading.Thread(target=self.server.serve_forever, daemon=True)
-            self.serving.start()
-            self.browser = browsers.ENGINES[engine](out, **options)
-            self.load(query)
-        except BaseException:
-            self.close()
-            raise
-
-    @property
-    def engine(self):
-        return self.browser.name
-
-    def base(self):
-        return f"http://127.0.0.1:{self.server.server_address[1]}/index.html"
-
-    def load(self, query=""):
-        """Loads the page afresh; the server's counts start again with it."""
-        if self.trace or self.starts:
-            self.read_console()
-        self.server.counts.reset()
-        self.browser.load(self.base() + query)
-
-    def script(self, body, *args):
-        return self.browser.script(body, *args)
-
-    def read_console(self):
-        lines, webgl_errors = self.script(
-            "return window.letterbotConsole ? [letterbotConsole.splice(0), letterbotWebGLErrors.splice(0)]"
-            " : [[], []]")
-        for level, text in lines:
-            self.console.append(f"{level} {text}")
-            if level == "log":
-                self.trace.append(text)
-            elif level == "debug":
-                # The page's own line at each start of the program.
-                self.starts.append(len(self.trace))
-            else:
-                self.errors.append(text)
-        self.webgl_errors.extend(webgl_errors)
-        self.console.extend(self.browser.engine_console())
-
-    def path_lines(self):
-        """How many lines the trace has without its repeats: the robot's path."""
-        count, last = 0, None
-        for line in self.trace:
-            if line != last:
-                count, last = count + 1, line
-        return count
-
-    def wait(self, seconds, until):
-        """Reads the console until `until()` holds or the time is up."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self.read_console()
-            if until():
-                return True
-            time.sleep(0.1)
-        self.read_console()
-        return until()
-
-    def wait_passes(self, passes, seconds=60):
-        """Waits until the program has made `passes` more passes (trace lines)."""
-        wanted = len(self.trace) + passes
-        if not self.wait(seconds, lambda: len(self.trace) >= wanted):
-            raise Stopped(f"the program made fewer than {passes} passes in {seconds} s")
-
-    def exit_status(self):
-        return self.script('return document.getElementById("status").dataset.exitStatus || ""')
-
-    def canvas_picture(self, name):
-        """The canvas's own pixels, 1024 x 768 at any size it is shown at (it
-        keeps its last frame's buffer)."""
-        url = self.script('return document.getElementById("canvas").toDataURL("image/png")')
-        with open(os.path.join(self.out, name), "wb") as file:
-            file.write(base64.b64decode(url.split(",", 1)[1]))
-
-    def boxes(self, *selectors):
-        """The window's width and height, then each element's left, top,
-        right and bottom, in CSS pixels, rounded."""
-        return [round(value) for value in self.script("""
-            const found = [innerWidth, innerHeight];
-            for (const selector of arguments) {
-              const box = document.querySelector(selector).getBoundingClientRect();
-              found.push(box.left, box.top, box.right, box.bottom);
-            }
-            return found;""", *selectors)]
-
-    def layout(self, name):
-        """Where the canvas and the trace line are in the window: its width
-        and height, the canvas's left, top, right and bottom, the trace line's
-        bottom, in CSS pixels."""
-        values = self.boxes("#canvas", "#trace")
-        self.write(name, [" ".join(str(value) for value in values[:6] + values[9:10])])
-
-    def centre(self, selector):
-        return self.script("""
-            const box = document.querySelector(arguments[0]).getBoundingClientRect();
-            return [box.left + box.width / 2, box.top + box.height / 2];""", selector)
-
-    def hold_for_passes(self, key, passes):
-        """Holds a key (a KeyboardEvent.code) while the program makes `passes` passes."""
-        self.browser.key_down(key)
-        try:
-            self.wait_passes(passes)
-        finally:
-            self.browser.key_up(key)
-
-    def view_while(self, name, hold, let_go):
-        """NAME-idle.png, NAME-before.png COMPARED_PASSES passes later, and
-        NAME-after.png as many passes after `hold()`; then `let_go()`."""
-        self.canvas_picture(f"{name}-idle.png")
-        self.wait_passes(COMPARED_PASSES)
-        self.canvas_picture(f"{name}-before.png")
-        hold()
-        try:
-            self.wait_passes(COMPARED_PASSES)
-            self.canvas_picture(f"{name}-after.png")
-        finally:
-            let_go()
-
-    def fetches(self, name):
-        """What the server sent since the page was loaded: per path, requests
-        and bytes."""
-        requests, sent = self.server.counts.snapshot()
-        self.write(name, [f"{path} {requests.get(path, 0)} {sent.get(path, 0)}"
-                          for path in sorted(set(requests) | set(sent))])
-
-    def axe(self, name):
-        """axe-core's serious and critical findings on the page as it is:
-        one line each, rule, impact and the elements."""
-        with open(AXE) as file:
-            self.script(file.read() + "; return null")
-        findings = self.script("""
-            window.axeFindings = null;
-            axe.run(document, { resultTypes: ["violations"] }).then(
-              result => { window.axeFindings = result.violations
-                .filter(found => found.impact === "serious" || found.impact === "critical")
-                .map(found => `${found.id} ${found.impact}: ${found.nodes.map(node => node.target.join(" ")).join(", ")}`); },
-              error => { window.axeFindings = [`axe-core failed: ${error}`]; });
-            return null;""")
-        if not self.wait(60, lambda: self.script("return window.axeFindings") is not None):
-            raise Stopped("axe-core gave no answer within 60 s")
-        findings = self.script("return window.axeFindings")
-        self.write(name, findings)
-
-    def webgl_probe(self):
-        """One invalid WebGL call on a canvas of its own, so that each run
-        shows that the page's WebGL errors are seen: what was reported after
-        it goes to probe.txt and probe-console.txt, apart from the program's."""
-        self.read_console()
-        self.probe_from = (len(self.webgl_errors), len(self.console))
-        self.script("""
-            const canvas = document.createElement("canvas");
-            canvas.id = "webgl-probe";
-            const context = canvas.getContext("webgl");
-            if (context) context.enable(0xDEAD);
-            return null;""")
-        self.wait(10, lambda: len(self.webgl_errors) > self.probe_from[0])
-
-    def write(self, name, lines):
-        with open(os.path.join(self.out, name), "w") as file:
-            file.writelines(f"{line}\n" for line in lines)
-
-    def save_status(self):
-        """Writes how the program ended, as the page says it."""
-        status = self.exit_status()
-        self.write("status.txt", [status] if status else [])
-        page = [self.script('return document.getElementById("status").textContent')]
-        if self.script('return !document.getElementById("error-log").hidden'):
-            page.append(self.script('return document.getElementById("error-log").textContent'))
-        self.write("page.txt", page)
-        self.status_saved = True
-
-    def finish(self):
-        """Writes what the page shows, unless the scenario saved it, and what
-        its console said."""
-        try:
-            self.read_console()
-            if not self.status_saved:
-                self.save_status()
-        finally:
-            self.write("trace.txt", self.trace)
-            self.write("errors.txt", self.errors)
-            errors_end, console_end = self.probe_from or (len(self.webgl_errors), len(self.console))
-            self.write("webgl-errors.txt", self.webgl_errors[:errors_end])
-            self.write("console.txt", self.console[:console_end])
-            if self.probe_from:
-                self.write("probe.txt", self.webgl_errors[errors_end:])
-                self.write("probe-console.txt", self.console[console_end:])
-
-    def close(self):
-        """Ends the engine, its driver and the server. A signal waits until
-        that is done."""
-        signal.pthread_sigmask(signal.SIG_BLOCK, browsers.STOP_SIGNALS)
-        try:
-            if self.browser:
-                self.browser.close()
-        except Exception as error:  # noqa: BLE001 - what is left is stopped below
-            print(f"drive_page.py: the engine did not stop: {error}", file=sys.stderr)
-        finally:
-            browsers.kill_pinned(browsers.pin_processes(os.getpid(), include_root=False))
-            if self.serving:
-                self.server.shutdown()
-            if self.server:
-                self.server.server_close()
-
-
-OWN_STATE = 'const own = document.getElementById("own-robot"); return own.hidden ? "" : own.dataset.state'
-# Every state the own robot's report shows, in order: a model picked after
-# another must not be judged by the state the one before it left.
-STATES_SEEN = """const own = document.getElementById("own-robot");
-    if (!window.ownStates) {
-      window.ownStates = [];
-      new MutationObserver(() => window.ownStates.push(own.dataset.state))
-        .observe(own, {attributes: true, attributeFilter: ["data-state"]});
-    }
-    return window.ownStates.slice(arguments[0]);"""
-
-
-def outcome(page, name, states, seen=None):
-    """Waits for one of `states` of the own robot's report (seen after the
-    first `seen` states, if given) and writes NAME.txt: the state, then the
-    report."""
-    if seen is None:
-        page.wait(120, lambda: page.script(OWN_STATE) in states)
-    else:
-        page.wait(120, lambda: any(s in states for s in page.script(STATES_SEEN, seen)))
-    page.write(f"{name}.txt", [page.script(OWN_STATE),
-                               page.script('return document.getElementById("model-report").textContent')])
-
-
-def pick(page, paths, name, states):
-    seen = len(page.script(STATES_SEEN, 0))
-    page.browser.choose_files("#model-file", paths)
-    outcome(page, name, states, seen)
-
-
-def figure_picture(page, name):
-    """Up, held for as many passes as four seconds make in Chromium, carries
-    the camera's figure, facing the camera, past everything else, so that the
-    walking robot is never beside it in the picture."""
-    page.browser.click("#canvas")
-    page.hold_for_passes("ArrowUp", 150)
-    page.wait_passes(5)
-    page.canvas_picture(name)
-
-
-def new_run(page, started, seconds=60):
-    """Waits until the program has started again after `started` starts and
-    printed its first line."""
-    return page.wait(seconds, lambda: len(page.starts) > started and len(page.trace) > page.starts[-1])
-
-
-def ending(page, name):
-    """After the program has ended: where the status line and Start again are
-    in the window, which element has the focus, and how far the page is
-    scrolled, which the focus may have done (NAME.txt)."""
-    values = page.boxes("#status", "#again")
-    focused = page.script("return document.activeElement ? document.activeElement.id : ''")
-    scrolled = page.script("return Math.round(window.scrollY)")
-    page.write(name, [" ".join(str(value) for value in values), focused or "(none)", scrolled])
-
-
-def start_again(page, name):
-    """Enter on Start again, which has the focus: NAME.txt says whether a new
-    run started and printed, and which element then has the focus."""
-    started = len(page.starts)
-    page.browser.key_down("Enter")
-    page.browser.key_up("Enter")
-    ran = new_run(page, started) and page.wait(30, lambda: len(page.trace) > page.starts[-1] + 20)
-    focused = page.script("return document.activeElement ? document.activeElement.id : ''")
-    page.write(name, [f"{'ran' if ran else 'did not run'} {len(page.trace) - page.starts[-1]}",
-                      focused or "(none)"])
-
-
-def full_screen(page, name):
-    """Full screen from the page's button and back: NAME.txt says what the
-    engine did, and where the canvas was meanwhile."""
-    page.browser.click("#fullscreen")
-    entered = page.wait(10, lambda: page.script(
-        "return document.fullscreenElement ? document.fullscreenElement.id : ''") == "play")
-    if not entered:
-        refused = page.script('return document.getElementById("errors").textContent')
-        page.write(name, [f"refused {refused}"])
-        return
-    values = page.boxes("#canvas", "#fullscreen-bar")
-    page.browser.click("[data-action=leave]")
-    left = page.wait(10, lambda: not page.script("return document.fullscreenElement"))
-    page.write(name, ["entered " + " ".join(str(value) for value in values),
-                      "left" if left else "stayed"])
-
-
-def demo(page, trace_lines):
+def demo(page, checks, simulated):
+    """The page in a laptop's window: the canvas and the trace line are in
+    view; the picture shows the scene, and holding Right moves the view; the
+    keys do not scroll the page; Pause holds the program; Tab reaches a
+    turning control, and a click or Space held on it turns the view; axe-core
+    finds nothing serious; the trace follows the robot's simulated path and
+    standard output holds only the trace; each of the program's files is
+    fetched once; full screen and back; Escape gives status 200, the last
+    picture stays, the status line and Start again are in view, and Start
+    again runs the program again."""
+    with open(simulated) as file:
+        trace_lines = sum(1 for _ in file)
+    began = time.monotonic()
     if not page.wait(30, lambda: page.trace):
         raise Stopped("no trace line within 30 s")
     page.wait_passes(20)
@@ -447,13 +133,63 @@ def demo(page, trace_lines):
     start_again(page, "again.txt")
     page.fetches("fetches-again.txt")
     page.webgl_probe()
+    page.finish()
+    print(f"passes per second: {len(page.trace) / (time.monotonic() - began):.1f}")
+
+    checks.shared("scene_drawn", "first.png")
+    width, height, left, top, right, bottom, trace_bottom = checks.numbers("layout.txt")
+    if left >= 0 and top >= 0 and right <= width and bottom <= height and trace_bottom <= height:
+        checks.ok(f"laptop: the whole canvas ({left},{top} to {right},{bottom}) and the trace line are in the "
+                  f"{width} x {height} page")
+    else:
+        checks.fail(f"laptop: the canvas ({left},{top} to {right},{bottom}) or the trace line (bottom "
+                    f"{trace_bottom}) is out of the {width} x {height} page")
+    view_moved(checks, "holding Right", "right")
+    page_height, window_height = (int(value) for value in checks.lines("scroll.txt"))
+    if page_height > window_height:
+        checks.ok(f"the page can scroll: {page_height} pixels high in a {window_height}-pixel window")
+        checks.check("the arrow, page, space and End keys do not scroll it", checks.text("scrolled.txt"), "0")
+    else:
+        checks.fail(f"the page cannot scroll ({page_height} pixels in a {window_height}-pixel window): "
+                    "the keys' check would prove nothing")
+    checks.check("Pause holds the program, Play lets it go on", checks.text("pause.txt"), "0 played")
+    checks.check("Tab reaches the turning control", checks.text("tab.txt"), "reached")
+    if checks.size("click-after.png"):
+        view_moved(checks, "a quick click on the turning control", "click")
+        view_moved(checks, "holding Space on the turning control", "space")
+    axe_clean(checks, "axe-laptop.txt", "in a laptop's window")
+    checks.check("first trace line", checks.line("trace.txt", 1), "0.000000 0.000000")
+    checks.shared("trace_lines_only", "trace.txt")
+    checks.shared("follows_simulated_path", "trace.txt", simulated)
+    fetched_once(checks, "fetches.txt", "on its own")
+    went_full_screen(checks, "fullscreen.txt")
+    checks.check("Escape: exit status", checks.text("status.txt"), "200")
+    if "letterbot has ended (exit status 200): Escape or End ended it." in checks.lines("page.txt"):
+        checks.ok("the page says how it ended")
+    else:
+        checks.fail(f"the page says: {checks.text('page.txt')[:300]}")
+    ended_in_view(checks, "ended.txt")
+    colours = checks.bash("convert end.png -format %k info: 2>/dev/null").strip()
+    if colours.isdigit() and int(colours) > 50:
+        checks.ok(f"the last picture stays after Escape ({colours} colours)")
+    else:
+        checks.fail(f"the canvas is blank after Escape ({colours or '?'} colours)")
+    ran = checks.line("again.txt", 1).split()
+    if ran[:1] == ["ran"] and checks.line("again.txt", 2) == "canvas":
+        checks.ok(f"Start again: the program runs again ({ran[1]} trace lines), the new canvas has the focus")
+    else:
+        checks.fail(f"Start again: {checks.text('again.txt')}")
+    fetched_once(checks, "fetches-again.txt", "also after Start again")
+    checks.check("nothing on standard error", checks.text("errors.txt"), "")
+    no_webgl_errors(checks, page.engine, "demo", probed=True)
 
 
-def phone(page):
-    """Touch: the pad's Right, a pinch and the turning control, each held for
-    as many passes as the view idled before (NAME-idle.png, NAME-before.png,
-    NAME-after.png); axe-core; then End; then the page again, asking for
-    reduced motion, and its Play."""
+def phone(page, checks):
+    """In a phone's emulation the canvas spans the width and the trace line is
+    in view; touch on the pad's Right, two fingers spread and the turning
+    control move the view, each held for as many passes as the view idled
+    before; axe-core finds nothing serious; End, touched, ends the program.
+    Then the page again, asking for reduced motion: it waits for Play."""
     if not page.wait(30, lambda: page.trace):
         raise Stopped("no trace line within 30 s")
     page.wait_passes(20)
@@ -497,18 +233,38 @@ def phone(page):
     touch("touchEnd", [])
     played = page.wait(20, lambda: len(page.trace) > lines + waited + 20)
     page.write("reduced-motion.txt", [f"{waited} {'shown' if shown else 'hidden'} {'played' if played else 'stayed'}"])
+    page.finish()
+
+    width, height, left, _, right, _, trace_bottom = checks.numbers("layout.txt")
+    if left == 0 and right == width and trace_bottom <= height:
+        checks.ok(f"phone: the canvas spans the {width}-pixel width, the trace line is in view")
+    else:
+        checks.fail(f"phone: the canvas spans {left} to {right} of {width} pixels, the trace line ends at "
+                    f"{trace_bottom} of {height}")
+    view_moved(checks, "phone: a touch held on the turning control", "turn")
+    view_moved(checks, "phone: a touch held on the pad's right arrow", "pad")
+    view_moved(checks, "phone: two fingers spread", "pinch")
+    axe_clean(checks, "axe-phone.txt", "in a phone's emulation")
+    checks.check("phone: End, touched, ends the program as Escape does", checks.text("status.txt"), "200")
+    checks.check("reduced motion: no pass before Play, which is shown, and Play lets it go on",
+                 checks.text("reduced-motion.txt"), "0 shown played")
+    no_webgl_errors(checks, page.engine, "phone")
 
 
-def own_robot(page, broken, crashing, warned, textured, seconds):
-    """A broken model, one that crashes the importer, one over the size cap,
-    one whose picture is missing, then a textured one, through the file input; then the textured one by a
-    link, a link to a model that is not there, one that trickles and one too
-    large. Pictures of the shipped and the converted figure carried clear of
-    the scene (shipped.png, own.png; shipped-later.png as many passes after
-    shipped.png as the comparisons take); per model what the page says
-    (NAME.txt: its state, then its report), per converted robot its trace
-    from its start (NAME-trace.txt), SECONDS long; what the server sent of
-    the links (trickle-fetches.txt, huge-fetches.txt)."""
+def own_robot(page, checks, simulated, broken, crashing, warned, textured, seconds):
+    """Models of one's own, through the file input: a refusal, a crash and a
+    model over the size cap leave the program running with the page saying
+    so; one whose picture is missing converts with the warning shown; a
+    textured one becomes the figure and the robot walks its path from the
+    start. Then by a link: the textured one again, and a link to nothing, one
+    that trickles and one too large, given up with the shipped robot running.
+    The figure is pictured carried clear of the scene (shipped.png, own.png,
+    link.png; shipped-later.png as many passes after shipped.png as the
+    comparisons take); per model what the page says (NAME.txt: its state,
+    then its report), per robot that ran its trace from its start
+    (NAME-trace.txt, SECONDS long for the picked one); what the server sent
+    of each link (NAME-fetches.txt)."""
+    seconds = float(seconds)
     page.wait(30, lambda: page.trace)
     figure_picture(page, "shipped.png")
     page.wait_passes(COMPARED_PASSES)
@@ -561,9 +317,71 @@ def own_robot(page, broken, crashing, warned, textured, seconds):
     took = linked("trickle", "trickle/slow.glb", 1, ("failed", "refused", "converted"))
     page.write("trickle-seconds.txt", [f"{took:.0f}"])
     linked("huge", "huge/large.glb", 1, ("failed", "refused", "converted"))
+    page.finish()
+
+    def says(what, name, start):
+        """NAME.txt, what the page said of a model, has a line that begins with START."""
+        if any(line.startswith(start) for line in checks.lines(name)):
+            checks.ok(what)
+        else:
+            checks.fail(f"{what}: the page says {checks.text(name).replace(chr(10), ' ')[:300]}")
+
+    refusal = f"letterbot-assets: cannot convert /in/{os.path.basename(broken)}: "
+    refusals = sum(line.startswith(refusal) for line in checks.lines("broken.txt"))
+    checks.check("a broken model: the page shows the converter's refusal",
+                 f"{checks.line('broken.txt', 1)} {refusals}", "refused 1")
+    crash_reported(checks, "crashing.txt", os.path.basename(crashing))
+    says("a model over the size cap, picked: refused before it is read", "oversized.txt",
+         "oversized.glb: 300.0 MiB in all, more than the 256.0 MiB a model may have")
+    after = checks.line("broken-after.txt", 1).split()
+    if len(after) == 2 and int(after[0]) > 0 and after[1] == "running":
+        checks.ok("after all three, the program runs on")
+    else:
+        checks.fail(f"after all three, the program did not run on ({checks.text('broken-after.txt')})")
+    checks.check("a model whose picture is missing: converted", checks.line("warned.txt", 1), "converted")
+    says("a model whose picture is missing: the warning is with the report", "warned.txt",
+         'warning: material "01 - Default" names the picture "BERETTA_.JPG", which is not there')
+    checks.check("then a textured .glb picked: converted", checks.line("own.txt", 1), "converted")
+    if re.fullmatch(r"data/robot\.ase: 1 object, [0-9]* triangles, .*, 1 texture", checks.line("own.txt", 2)) \
+            and any(line.startswith("placed: ") for line in checks.lines("own.txt")):
+        checks.ok("a textured .glb picked: the converter's report is on the page")
+    else:
+        checks.fail(f"a textured .glb picked: the page says {checks.text('own.txt').replace(chr(10), ' ')[:300]}")
+    picked_figure(checks, "a textured .glb picked", "own.png")
+    checks.check("a textured .glb picked: the first trace line", checks.line("own-trace.txt", 1), "0.000000 0.000000")
+    checks.shared("follows_simulated_path", "own-trace.txt", simulated, "50")
+    checks.check("the shipped robot started twice, the second while the first loads: it runs",
+                 checks.text("shipped-again.txt"), "ran")
+    checks.check("a model by a link: converted", checks.line("link.txt", 1), "converted")
+    checks.check("a model by a link: the first trace line", checks.line("link-trace.txt", 1), "0.000000 0.000000")
+    checks.shared("follows_simulated_path", "link-trace.txt", simulated, "20")
+    picked_figure(checks, "a model by a link", "link.png")
+    for name, what, start in [
+            ("missing-link", "a link to nothing: the page says so",
+             "The model at no-such-model.glb could not be fetched: 404"),
+            ("trickle", "a link that trickles a byte a second: given up",
+             "The model at trickle/slow.glb was not taken: it came too slowly"),
+            ("huge", "a link to a model over the size cap: refused",
+             "The model at huge/large.glb was not taken: it is 300.0 MiB, more than the 256.0 MiB")]:
+        says(what, f"{name}.txt", start)
+        checks.check(f"{name}: then the shipped robot runs", bool(checks.size(f"{name}-trace.txt")), True)
+    if took < 60:
+        checks.ok(f"a link that trickles: given up after {took:.0f} s, within the limit")
+    else:
+        checks.fail(f"a link that trickles: given up only after {took:.0f} s")
+    sent = next((int(fields[2]) for fields in map(str.split, checks.lines("huge-fetches.txt"))
+                 if fields[:1] == ["/huge/large.glb"]), None)
+    if sent is not None and sent < 32 * 1024 * 1024:
+        checks.ok(f"a link to a model over the size cap: given up after {sent} of its 314,572,800 bytes")
+    else:
+        checks.fail(f"a link to a model over the size cap: {sent} bytes sent")
+    checks.check("models of one's own: nothing on standard error", checks.text("errors.txt"), "")
+    no_webgl_errors(checks, page.engine, "own-robot")
 
 
-def missing_texture(page):
+def missing_texture(page, checks):
+    """Without data/robot_panel.bmp: the "Error!" alert, then status 3, the
+    missing file named on standard error and error.txt on the page."""
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline:
         try:
@@ -573,14 +391,41 @@ def missing_texture(page):
         except Exception:  # noqa: BLE001 - no alert yet
             time.sleep(0.1)
     else:
-        return
+        raise Stopped("no alert within 30 s")
     page.write("alert.txt", [text])
     alert.accept()
     page.wait(20, page.exit_status)
+    page.finish()
+
+    checks.check("missing texture: the alert", checks.text("alert.txt"), "Error!\n\nCouldn't find a texture!")
+    checks.check("missing texture: exit status", checks.text("status.txt"), "3")
+    checks.check("missing texture: standard error names it", checks.text("errors.txt"),
+                 "Unable to find or open the texture: data/robot_panel.bmp")
+    checks.check("missing texture: the page shows error.txt",
+                 "error.txt: Couldn't find a texture!" in checks.lines("page.txt"), True)
+    no_webgl_errors(checks, page.engine, "missing-texture")
 
 
-def engine(page, crashing, textured, seconds):
-    """What every engine must do with the page."""
+def no_webgl(page, checks):
+    """In a Chromium without WebGL: status 2, its message on standard output
+    and on the page."""
+    page.wait(30, page.exit_status)
+    page.finish()
+    checks.check("no WebGL: exit status", checks.text("status.txt"), "2")
+    checks.check("no WebGL: the message on standard output", checks.text("trace.txt"), "SDL_SetVideoMode == NULL")
+    checks.check("no WebGL: the page shows error.txt",
+                 "error.txt: SDL_SetVideoMode == NULL" in checks.lines("page.txt"), True)
+
+
+def engine(page, checks, simulated, crashing, textured, seconds):
+    """What every engine must do with the page: the scene is drawn; the trace
+    follows the robot's simulated path and standard output holds only the
+    trace; holding Right moves the view; a model that crashes the importer is
+    reported in one line and the page stays usable; a picked textured .glb
+    becomes the figure; each of the program's files is fetched once per page
+    load; full screen, where the engine allows it from automation; Escape
+    gives status 200 with the status line and Start again in view."""
+    seconds = float(seconds)
     if not page.wait(60, lambda: page.trace):
         raise Stopped("no trace line within 60 s")
     page.wait_passes(20)
@@ -614,99 +459,40 @@ def engine(page, crashing, textured, seconds):
     page.save_status()
     page.fetches("fetches-again.txt")
     page.webgl_probe()
+    page.finish()
 
-
-def processor_seconds(root):
-    """Processor time so far of the engine's processes by their type (in
-    Chromium the GPU process, the page's renderer, ...), from /proc."""
-    ticks = os.sysconf("SC_CLK_TCK")
-    seconds = {}
-    for pid in browsers.children(root):
-        try:
-            with open(f"/proc/{pid}/cmdline") as cmdline:
-                line = cmdline.read().replace("\0", " ")
-            with open(f"/proc/{pid}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-        except OSError:
-            continue
-        kind = next((word[len("--type="):] for word in line.split() if word.startswith("--type=")),
-                    "browser")
-        seconds[kind] = seconds.get(kind, 0) + (int(fields[11]) + int(fields[12])) / ticks
-    return seconds
-
-
-def figures(page, seconds, loads=5):
-    """The time from navigation to the first trace line over several loads
-    (one varies much on a busy machine), the bytes the first load fetched,
-    then the rates over SECONDS."""
-    firsts = []
-    for load in range(loads):
-        if load:
-            page.load()
-        page.wait(60, lambda: page.script("return window.letterbotLines > 0 || window.letterbotFrames > 60"))
-        firsts.append(page.script("return window.letterbotFirstLine") or 0)
-        if load == 0:
-            _, sent = page.server.counts.snapshot()
-            first_load_bytes = sum(count for path, count in sent.items() if path != "/page_watch.js")
-    firsts.sort()
-    counts = "return [window.letterbotLines, window.letterbotFrames, window.letterbotCallbackMs]"
-    lines, frames, callback_ms = page.script(counts)
-    busy = processor_seconds(page.browser.pid())
-    start = time.monotonic()
-    time.sleep(seconds)
-    lines_after, frames_after, callback_ms_after = page.script(counts)
-    elapsed = time.monotonic() - start
-    busy_after = processor_seconds(page.browser.pid())
-    passes = frames_after - frames
-    page.write("figures.txt", [
-        f"first_trace_line_ms {firsts[len(firsts) // 2]:.0f}",
-        f"first_trace_line_ms_least {firsts[0]:.0f}",
-        f"first_trace_line_ms_most {firsts[-1]:.0f}",
-        f"bytes_per_load {first_load_bytes}",
-        f"lines_per_second {(lines_after - lines) / elapsed:.1f}",
-        f"frames_per_second {passes / elapsed:.1f}",
-        f"callback_ms_per_frame {(callback_ms_after - callback_ms) / max(passes, 1):.2f}",
-    ] + [f"cores_{kind} {(busy_after[kind] - busy.get(kind, 0)) / elapsed:.2f}"
-         for kind in sorted(busy_after)])
-
-
-def model_figures(page, models):
-    """For each model: the time from choosing it to the program's first trace
-    line with it (and to the program's start, the conversion's share), with the
-    converter cold (a fresh page that has loaded nothing of it, and a server
-    that lets nothing be cached) and warm (the same model again)."""
-    rows = []
-    state = 'return document.getElementById("own-robot").dataset.state'
-    for model in models:
-        for temperature in ("cold", "warm"):
-            if temperature == "cold":
-                page.load()
-                page.wait(60, lambda: page.script("return window.letterbotLines > 0"))
-            page.script("window.letterbotChosen = window.letterbotRunStart = null;"
-                        "window.letterbotRunFirstLine = undefined; return null")
-            page.browser.choose_files("#model-file", [model])
-            times = ("return [window.letterbotChosen, window.letterbotRunStart, "
-                     "window.letterbotRunFirstLine]")
-            page.wait(600, lambda: page.script(times)[2] or page.script(state) in ("refused", "failed"))
-            chosen, started, first = page.script(times)
-            if not first:
-                report = page.script('return document.getElementById("model-report").textContent')
-                raise Stopped(f"{model}: {report}")
-            rows.append(f"model {os.path.basename(model)} {temperature} {first - chosen:.0f} "
-                        f"{started - chosen:.0f}")
-    page.write("figures.txt", rows)
+    name = page.engine
+    checks.shared("scene_drawn", "first.png")
+    checks.check(f"{name}: first trace line", checks.line("trace.txt", 1), "0.000000 0.000000")
+    checks.shared("trace_lines_only", "trace.txt")
+    checks.shared("follows_simulated_path", "shipped-trace.txt", simulated, "100")
+    view_moved(checks, f"{name}: holding Right", "right")
+    crash_reported(checks, "crashing.txt", os.path.basename(crashing))
+    fetched_once(checks, "fetches.txt", "with a model converted")
+    checks.check(f"{name}: then a textured .glb picked: converted", checks.line("own.txt", 1), "converted")
+    picked_figure(checks, f"{name}: a textured .glb picked", "own.png")
+    checks.check(f"{name}: its first trace line", checks.line("own-trace.txt", 1), "0.000000 0.000000")
+    if checks.line("fullscreen.txt", 1).startswith("refused"):
+        print(f"{name} does not go full screen from automation: {checks.line('fullscreen.txt', 1)[8:]}")
+    else:
+        went_full_screen(checks, "fullscreen.txt")
+    checks.check(f"{name}: Escape: exit status", checks.text("status.txt"), "200")
+    ended_in_view(checks, "ended.txt")
+    fetched_once(checks, "fetches-again.txt", "after the program ended")
+    checks.check(f"{name}: nothing on standard error", checks.text("errors.txt"), "")
+    no_webgl_errors(checks, name, name, probed=True)
 
 
 SCENARIOS = {
     # name: (function, how many arguments, the engine's options, the page's query)
-    "demo": (lambda page, args: demo(page, int(args[0])), 1, {}, ""),
-    "phone": (lambda page, args: phone(page), 0, {"phone": True}, ""),
-    "own-robot": (lambda page, args: own_robot(page, *args[:4], float(args[4])), 5, {}, ""),
-    "missing-texture": (lambda page, args: missing_texture(page), 0, {}, "?without=data/robot_panel.bmp"),
-    "no-webgl": (lambda page, args: page.wait(30, page.exit_status), 0, {"no_webgl": True}, ""),
-    "engine": (lambda page, args: engine(page, args[0], args[1], float(args[2])), 3, {}, ""),
-    "figures": (lambda page, args: figures(page, float(args[0])), 1, {}, ""),
-    "model-figures": (lambda page, args: model_figures(page, args), None, {}, ""),
+    "demo": (demo, 1, {}, ""),
+    "phone": (phone, 0, {"phone": True}, ""),
+    "own-robot": (own_robot, 6, {}, ""),
+    "missing-texture": (missing_texture, 0, {}, "?without=data/robot_panel.bmp"),
+    "no-webgl": (no_webgl, 0, {"no_webgl": True}, ""),
+    "engine": (engine, 4, {}, ""),
+    "figures": (figures, 1, {}, ""),
+    "model-figures": (model_figures, None, {}, ""),
 }
 # What only Chromium can do: emulate a phone and touch, run without WebGL,
 # answer an alert.
@@ -728,10 +514,10 @@ def main():
     page = None
     try:
         page = Page(name, site, out, query, figures=scenario.endswith("figures"), **options)
-        run(page, args)
-        page.finish()
-        return 0
-    except Exception as error:  # noqa: BLE001 - the calling script reports what is missing
+        checks = Checks(out)
+        run(page, checks, *args)
+        return 0 if scenario.endswith("figures") or checks.total() else 1
+    except Exception as error:  # noqa: BLE001 - the calling script reports that the scenario did not run
         print(f"drive_page.py: {name} {scenario}: {error}", file=sys.stderr)
         if page:
             try:
