@@ -9,31 +9,19 @@ Python, which has python3-selenium.
     drive_page.py ENGINE SITE OUT SCENARIO [ARGUMENT...]
 
 SIMULATED is a file of the robot's simulated path (tests/lib/checks.sh's
-simulated_trace), which the traces must follow. In Chromium:
-    demo SIMULATED          the scene, Right, the keys that must not scroll,
-                            Pause, a turning control from the keyboard,
-                            axe-core, the trace up to the patrol, full screen,
-                            Escape, Start again
-    phone                   touch in Chromium's phone emulation, axe-core there,
-                            End, then reduced motion
+simulated_trace); TEXTURED must be in SITE. Each scenario's function says what
+it does and checks. In Chromium alone:
+    demo SIMULATED          a laptop's window, from the first picture to Start again
+    phone                   a phone's emulation, touch, then reduced motion
     own-robot SIMULATED BROKEN CRASHING WARNED TEXTURED SECONDS
-                            models given to the page: three files, one over the
-                            size cap, one whose picture is missing, a link
-                            (TEXTURED must be in SITE), a link to nothing, one
-                            that trickles, one that is too large
+                            models of one's own, picked and linked
     missing-texture         without data/robot_panel.bmp
-    no-webgl                in a Chromium without WebGL
+    no-webgl                a Chromium without WebGL
 In every engine:
     engine SIMULATED CRASHING TEXTURED SECONDS
-                            what every engine must do: the scene, the trace for
-                            SECONDS and more, Right, a model that crashes the
-                            importer and a textured one picked, each file
-                            fetched once, full screen where the engine allows
-                            it, Escape
-    figures SECONDS         first trace line (5 loads), passes a second, bytes
-                            fetched for one load; figures.txt, no checks
-    model-figures MODEL...  from choosing each model to the first trace line
-                            with it; figures.txt, no checks
+                            what every engine must do
+    figures SECONDS         start and speed (figures.txt, no checks)
+    model-figures MODEL...  each model's time to the figure (figures.txt, no checks)
 
 What the files in OUT hold is told in page.py."""
 import os
