@@ -65,6 +65,20 @@ view_moved() {
   fi
 }
 
+# held_key_moves_view WHAT KEY: in the running program's window, an interval
+# with a key the program does not use, then one as long holding KEY, each
+# ending with a picture of a frame drawn after it; view_moved on them.
+held_key_moves_view() {
+  local key
+  screenshot idle.png
+  for key in Shift_R "$2"; do
+    press_key "$key" 1
+    wait_for_passes 1
+    screenshot "$key.png" || fail "a screenshot failed"
+  done
+  view_moved "$1" idle.png Shift_R.png "$2.png"
+}
+
 # scene_drawn PICTURE: the first picture of the program's window shows the
 # black sky, the green ground, the district at the right and the blue robots
 # and blocks in the middle.

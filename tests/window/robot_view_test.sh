@@ -15,15 +15,7 @@ if ! wait_for_window; then
 fi
 wait_for_passes 1 || fail "the program stopped before its first pictures"
 
-# Two intervals of the same steps, first with a key the program does not use,
-# then holding Right, each ending with a picture of a frame drawn after it.
-screenshot idle.png
-for key in Shift_R Right; do
-  press_key "$key" 1
-  wait_for_passes 1
-  screenshot "$key.png" || fail "a screenshot failed"
-done
-view_moved "holding Right" idle.png Shift_R.png Right.png
+held_key_moves_view "holding Right" Right
 
 press_key Escape
 wait_letterbot

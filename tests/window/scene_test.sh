@@ -54,15 +54,8 @@ follows_simulated_path trace.txt simulated.txt
 passes=$(wc -l <trace.txt)
 echo "passes per second: $(awk -v n="$passes" -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.0f", n / (b - a) }')"
 
-# As in robot_view_test.sh, during the patrol: an interval with a key the
-# program does not use, then one holding Left.
-screenshot idle.png
-for key in Shift_R Left; do
-  press_key "$key" 1
-  wait_for_passes 1
-  screenshot "$key.png" || fail "a screenshot failed"
-done
-view_moved "holding Left" idle.png Shift_R.png Left.png
+# During the patrol, the other way round from robot_view_test.sh.
+held_key_moves_view "holding Left" Left
 
 press_key Escape
 wait_letterbot
