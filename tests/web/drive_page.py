@@ -34,7 +34,7 @@ from checks import (Checks, axe_clean, crash_reported, ended_in_view, fetched_on
                     picked_figure, view_moved, went_full_screen)
 from figures import figures, model_figures
 from page import (COMPARED_PASSES, Page, Stopped, browsers, ending, figure_picture, full_screen, new_run,
-                  outcome, pick, start_again, stop_on_signal)
+                  outcome, pick, press_escape, start_again, stop_on_signal)
 
 
 
@@ -109,12 +109,7 @@ def demo(page, checks, simulated):
     page.wait(180, lambda: page.path_lines() > trace_lines)
     page.fetches("fetches.txt")
     full_screen(page, "fullscreen.txt")
-    # Escape where a person would press it, the page at its top.
-    page.script("window.scrollTo(0, 0); return null")
-    page.browser.click("#canvas")
-    page.browser.key_down("Escape")
-    page.wait(20, page.exit_status)
-    page.browser.key_up("Escape")
+    press_escape(page)
     page.canvas_picture("end.png")
     ending(page, "ended.txt")
     page.save_status()
@@ -437,12 +432,7 @@ def engine(page, checks, simulated, crashing, textured, seconds):
         page.read_console()
         page.write("own-trace.txt", page.trace[page.starts[-1]:])
     full_screen(page, "fullscreen.txt")
-    # Escape where a person would press it, the page at its top.
-    page.script("window.scrollTo(0, 0); return null")
-    page.browser.click("#canvas")
-    page.browser.key_down("Escape")
-    page.wait(20, page.exit_status)
-    page.browser.key_up("Escape")
+    press_escape(page)
     ending(page, "ended.txt")
     page.save_status()
     page.fetches("fetches-again.txt")

@@ -320,6 +320,16 @@ def ending(page, name):
     page.write(name, [" ".join(str(value) for value in values), focused or "(none)", scrolled])
 
 
+def press_escape(page):
+    """Escape where a person would press it, on the canvas with the page at
+    its top, held until the program has ended (at most 20 s)."""
+    page.script("window.scrollTo(0, 0); return null")
+    page.browser.click("#canvas")
+    page.browser.key_down("Escape")
+    page.wait(20, page.exit_status)
+    page.browser.key_up("Escape")
+
+
 def start_again(page, name):
     """Enter on Start again, which has the focus: NAME.txt says whether a new
     run started and printed, and which element then has the focus."""
